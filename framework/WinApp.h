@@ -1,0 +1,44 @@
+// The application object of our small MFC-style framework. Each program and the conduit library
+// have exactly one; its start and stop are driven by the program's entry point or the library's
+// load and unload.
+#pragma once
+
+#include <windows.h>
+
+class CWinApp {
+public:
+    explicit CWinApp(const char* appName);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Start: return FALSE to stop right away. A library's start always succeeds.
+    virtual BOOL InitInstance() { return TRUE; }
+    // Stop: the result is the program's exit code.
+    virtual int ExitInstance() { return 0; }
+
+    const char* m_pszAppName;
+    HINSTANCE m_hInstance = nullptr;
+};
+
+// The one application object of this module, or null.
+CWinApp* AfxGetApp();
+// The module that owns the resources now in use (see AFX_MANAGE_STATE).
+HINSTANCE AfxGetResourceHandle();
+
+// While it lives, the module context is that of `module`: its resources are the ones found.
+// Every entry point of a library takes its own context on entry and gives the caller's back on exit.
+class CModuleContext {
+public:
+    explicit CModuleContext(HINSTANCE module);
+    ~CModuleContext();
+    CModuleContext(const CModuleContext&) = delete;
+    CModuleContext& operator=(const CModuleContext&) = delete;
+
+private:
+    HINSTANCE previous_;
+};
+
+// Entry helpers for the module's entry point: set the instance and run start or stop.
+BOOL AfxRunLibraryStart(HINSTANCE module);
+void AfxRunLibraryStop();

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Creates the build's own 32-bit Wine prefix (never ~/.wine) and starts its wineserver with every
+# output closed, so that no test run waits on a pipe the server keeps open.
+# Usage: wine-prefix.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEARCH=win32 HOME="$build/winehome"
+export WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
+mkdir -p "$HOME"
+
+# Runs a Wine command with no output and without the lock, which the server would otherwise keep.
+quiet() { "$@" >/dev/null 2>&1 </dev/null 9>&-; }
+
+exec 9>"$build/.wineprefix.lock"
+flock 9
+if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  quiet wineserver -p
+  quiet wine wineboot -i
+  quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.tt? "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  touch "$WINEPREFIX/.kestrin-ready"
+else
+  quiet wineserver -p
+  quiet wine wineboot
+fi

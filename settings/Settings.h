@@ -1,0 +1,61 @@
+// The Settings store that all four programs share: HKEY_CURRENT_USER "Software\Orvelle\Kestrin".
+#pragma once
+
+#include "win/Handles.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace settings {
+
+inline constexpr const char* kKeyPath = "Software\\Orvelle\\Kestrin";
+inline constexpr const char* kParentKeyPath = "Software\\Orvelle";
+
+// Value names, in the order Setup writes them.
+inline constexpr const char* kPathToManager = "PathToManager";
+inline constexpr const char* kPathToHotSync = "PathToHotSync";
+inline constexpr const char* kFolderForSFiles = "FolderForSFiles";
+inline constexpr const char* kFolderForRFiles = "FolderForRFiles";
+inline constexpr const char* kFromPalmToPC = "FromPalmToPC";
+inline constexpr const char* kFromPCToPalm = "FromPCToPalm";
+inline constexpr const char* kNameWidth = "NameWidth";
+inline constexpr const char* kSizeWidth = "SizeWidth";
+inline constexpr const char* kDateWidth = "DateWidth";
+inline constexpr const char* kTimeWidth = "TimeWidth";
+inline constexpr const char* kArchiver = "Archiver";
+
+// What to do when a copied file already exists at its target ("FromPCToPalm", "FromPalmToPC").
+enum OverwritePolicy : DWORD { Overwrite = 0, DoNothing = 1, Ask = 2 };
+
+// Whether, and with which outside archiver, files travel compressed ("Archiver").
+enum ArchiverChoice : DWORD { NoArchiver = 0, WinZip = 1, WinRar = 2 };
+
+// Defaults that Setup writes at every installation.
+inline constexpr const char* kOutboxFolderName = "\\Outbox";
+inline constexpr const char* kInboxFolderName = "\\Inbox";
+inline constexpr DWORD kDefaultOverwritePolicy = Ask;
+inline constexpr DWORD kDefaultNameWidth = 202;
+inline constexpr DWORD kDefaultColumnWidth = 86;
+inline constexpr DWORD kDefaultArchiver = NoArchiver;
+
+// Every string value is read through a buffer of this many bytes, so it holds at most 259 characters.
+inline constexpr DWORD kStringBufferSize = 260;
+
+// Opens an existing key for reading and writing; no key when it does not exist.
+win::RegKey OpenKey(HKEY root, const char* path, REGSAM access = KEY_READ | KEY_WRITE);
+// Opens a key, creating it when it does not exist.
+win::RegKey CreateKey(HKEY root, const char* path);
+
+// A REG_SZ value of at most 259 characters. Missing, of another type, too long or without its
+// terminating zero: nothing.
+std::optional<std::string> ReadString(HKEY key, const char* name);
+// A REG_DWORD value; nothing when it is missing or of another type.
+std::optional<DWORD> ReadDword(HKEY key, const char* name);
+
+// Strings are written with their terminating zero counted.
+bool WriteString(HKEY key, const char* name, const std::string& value);
+bool WriteDword(HKEY key, const char* name, DWORD value);
+
+} // namespace settings

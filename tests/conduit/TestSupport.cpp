@@ -1,0 +1,1 @@
+#include "tests/conduit/TestSupport.h"
