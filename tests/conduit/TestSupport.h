@@ -1,1 +1,49 @@
+// Shared set-up for the conduit's tests: a scratch handheld, the Settings store, the conduit DLL.
 #pragma once
+
+#include "palm/CondAPI.h"
+#include "win/Handles.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing {
+
+// A fresh, empty folder under the system's temporary folder, removed again by the destructor.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const char* name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+
+// The Settings store as Setup leaves it, with the two folders given; an empty folder is not written.
+void WriteDefaultSettings(const std::string& sendFolder, const std::string& receiveFolder);
+void DeleteSettings();
+
+// The conduit library as HotSync Manager loads it, with its exports.
+struct ConduitDll {
+    ConduitDll();
+
+    win::Module module;
+    long(__cdecl* getConduitName)(char*, WORD) = nullptr;
+    DWORD(__cdecl* getConduitVersion)() = nullptr;
+    long(__cdecl* getConduitInfo)(int, void*, void*, DWORD*) = nullptr;
+    long(__cdecl* configureConduit)(void*) = nullptr;
+    long(__cdecl* cfgConduit)(int, void*, DWORD*) = nullptr;
+    long(__cdecl* openConduit)(PROGRESSFN, CSyncProperties*) = nullptr;
+};
+
+long __cdecl IgnoreProgress(char*);
+
+} // namespace testing

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds every binary into BUILD/bin (default build/).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
+cmake --build "$build" -j"$(nproc)"
