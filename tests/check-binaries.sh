@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Checks the link-level contract of the built binaries: the conduit's exports and its imports from
+# the Palm DLLs, and that no binary needs a MinGW runtime DLL.
+# Usage: check-binaries.sh BIN_DIR
+set -uo pipefail
+bin=$1
+objdump=i686-w64-mingw32-objdump
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The "DLL Name" blocks of a binary's import table, one "dll member" line per import.
+imports() {
+  "$objdump" -p "$1" | awk '/DLL Name:/ { dll = $3; next }
+    dll != "" && NF == 0 { dll = "" }
+    dll != "" && $1 ~ /^[0-9a-f]+$/ { print dll, ($3 == "<none>" ? "#" $2 : $3) }'
+}
+
+exports() {
+  "$objdump" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && NF == 0 { on = 0 }
+    on { print $NF }' | sort
+}
+
+for binary in "$bin"/*.exe "$bin"/*.dll; do
+  [ -e "$binary" ] || continue
+  if imports "$binary" | grep -qiE '^(libgcc|libstdc|libwinpthread)'; then
+    fail "$(basename "$binary") imports a MinGW runtime DLL"
+  fi
+done
+
+conduit="$bin/KestrinConduit.dll"
+expected_exports=$'CfgConduit\nConfigureConduit\nGetConduitInfo\nGetConduitName\nGetConduitVersion\nOpenConduit'
+[ "$(exports "$conduit")" = "$expected_exports" ] || fail "KestrinConduit.dll exports: $(exports "$conduit" | tr '\n' ' ')"
+
+conduit_imports=$(imports "$conduit")
+for needed in "SYNC20.dll #22" "SYNC20.dll #23" "SYNC20.dll SyncReadAppPreference" \
+              "SYNC20.dll SyncWriteAppPreference" "SYNC20.dll SyncHostToHHWord" \
+              "HSLOG20.dll #52" "PalmCmn.dll #2" "PalmCmn.dll #3"; do
+  grep -qx "$needed" <<<"$conduit_imports" || fail "KestrinConduit.dll does not import $needed"
+done
+# Palm's ordinal-only calls must never be imported by a name our own builds happen to know.
+if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -qE ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
+  fail "KestrinConduit.dll imports an ordinal-only Palm call by name"
+fi
+
+echo "$failures binary checks failed"
+[ "$failures" -eq 0 ]
