@@ -155,8 +155,9 @@ TEST_CASE("the transfer counts go into bytes 0 to 3 of the preference; the rest 
         sentCount = 0x0102;
         receivedCount = 0x0304;
         UpdateTransferCounts();
-        std::vector<BYTE> head(LoadPreference().second.begin(), LoadPreference().second.begin() + 4);
-        CHECK(head == std::vector<BYTE>{0x01, 0x02, 0x03, 0x04});
+        std::vector<BYTE> bytes = LoadPreference().second;
+        bytes.resize(4);
+        CHECK(bytes == std::vector<BYTE>{0x01, 0x02, 0x03, 0x04});
     }
     SUBCASE("a shorter preference grows to 42 bytes, zero past what was read") {
         StorePreference(1, Tail(0x40, 10));
