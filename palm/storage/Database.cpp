@@ -1,0 +1,418 @@
+#include "palm/storage/Database.h"
+
+#include "palm/storage/FileIo.h"
+
+#include <algorithm>
+
+namespace palm {
+namespace {
+
+constexpr DWORD kMaxFileSize = 0x7FFFFFFF;
+constexpr DWORD kUniqueIdMask = 0xFFFFFF;
+constexpr DWORD kCopyChunk = 0x10000;
+
+bool CopyRange(HANDLE from, DWORD offset, DWORD size, HANDLE to, std::vector<BYTE>& buffer) {
+    while (size > 0) {
+        DWORD chunk = std::min(size, static_cast<DWORD>(buffer.size()));
+        if (!ReadAt(from, offset, buffer.data(), chunk) || !WriteAll(to, buffer.data(), chunk)) {
+            return false;
+        }
+        offset += chunk;
+        size -= chunk;
+    }
+    return true;
+}
+
+// A temporary file in the work folder, which is made when it is missing.
+win::File CreateWorkFile(const std::string& path, DWORD access, DWORD flags) {
+    win::File file(CreateFileA(path.c_str(), access, 0, nullptr, CREATE_ALWAYS, flags, nullptr));
+    size_t separator = path.find_last_of('\\');
+    if (!file && GetLastError() == ERROR_PATH_NOT_FOUND && separator != std::string::npos &&
+        CreateDirectoryA(path.substr(0, separator).c_str(), nullptr)) {
+        file.reset(CreateFileA(path.c_str(), access, 0, nullptr, CREATE_ALWAYS, flags, nullptr));
+    }
+    return file;
+}
+
+void EncodeEntry(const RecordEntry& entry, bool resource, BYTE* out) {
+    if (resource) {
+        PutBE32(out, entry.resourceType);
+        PutBE16(out + 4, entry.resourceId);
+        PutBE32(out + 6, entry.offset);
+    } else {
+        PutBE32(out, entry.offset);
+        out[4] = entry.attributes;
+        out[5] = static_cast<BYTE>(entry.uniqueId >> 16);
+        out[6] = static_cast<BYTE>(entry.uniqueId >> 8);
+        out[7] = static_cast<BYTE>(entry.uniqueId);
+    }
+}
+
+RecordEntry DecodeEntry(const BYTE* in, bool resource) {
+    RecordEntry entry;
+    if (resource) {
+        entry.resourceType = GetBE32(in);
+        entry.resourceId = GetBE16(in + 4);
+        entry.offset = GetBE32(in + 6);
+    } else {
+        entry.offset = GetBE32(in);
+        entry.attributes = in[4];
+        entry.uniqueId = static_cast<DWORD>(in[5]) << 16 | static_cast<DWORD>(in[6]) << 8 | in[7];
+    }
+    return entry;
+}
+
+} // namespace
+
+Status Database::Open(const std::string& path, std::unique_ptr<Database>& out, const std::string& workStem) {
+    std::unique_ptr<Database> database(new Database(path, workStem));
+    database->file_ = OpenForReading(path);
+    if (!database->file_) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Status::NotFound
+                                                                              : Status::IoError;
+    }
+    Status status = database->Load();
+    if (status == Status::Ok) {
+        out = std::move(database);
+    }
+    return status;
+}
+
+Status Database::Create(const std::string& path, const std::string& workStem, const DatabaseHeader& header,
+                        std::unique_ptr<Database>& out) {
+    if (!IsValidDatabaseName(header.name)) {
+        return Status::BadArgument;
+    }
+    win::File file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Status::Exists : Status::IoError;
+    }
+    DatabaseHeader empty;
+    empty.name = header.name;
+    empty.attributes = header.attributes;
+    empty.version = header.version;
+    empty.type = header.type;
+    empty.creator = header.creator;
+    empty.creationDate = empty.modificationDate = PalmTimeNow();
+    BYTE bytes[kHeaderSize + kPaddingSize] = {};
+    EncodeHeader(empty, bytes);
+    bool written = WriteAll(file.get(), bytes, sizeof(bytes));
+    file.reset();
+    if (!written) {
+        DeleteFileA(path.c_str());
+        return Status::IoError;
+    }
+    return Open(path, out, workStem);
+}
+
+Database::~Database() {
+    ReleaseSideFile();
+}
+
+void Database::ReleaseSideFile() {
+    if (side_) {
+        ReturnScratchFile(std::move(side_));
+    }
+    sideSize_ = 0;
+}
+
+Status Database::Load() {
+    BYTE raw[kHeaderSize];
+    if (!SmallFileSize(file_.get(), fileSize_) || fileSize_ < kHeaderSize ||
+        !ReadAt(file_.get(), 0, raw, kHeaderSize) || !DecodeHeader(raw, header_) ||
+        header_.nextRecordListId != 0) {
+        return Status::Unreadable;
+    }
+    DWORD entriesEnd = EntriesEnd(header_.recordCount);
+    if (entriesEnd > fileSize_) {
+        return Status::Unreadable;
+    }
+    std::vector<BYTE> entryBytes(entriesEnd - kHeaderSize);
+    if (!entryBytes.empty() && !ReadAt(file_.get(), kHeaderSize, entryBytes.data(), entryBytes.size())) {
+        return Status::Unreadable;
+    }
+    ParseEntries(entryBytes);
+    return CheckLayout();
+}
+
+void Database::ParseEntries(const std::vector<BYTE>& raw) {
+    bool resource = header_.IsResourceDatabase();
+    DWORD entrySize = header_.EntrySize();
+    entries_.clear();
+    indexById_.clear();
+    for (size_t i = 0; i < header_.recordCount; ++i) {
+        entries_.push_back(DecodeEntry(raw.data() + i * entrySize, resource));
+        if (!resource) {
+            indexById_.emplace(entries_.back().uniqueId, i);
+        }
+    }
+}
+
+// Every block ends where the next begins, the last one at the end of the file.
+Status Database::CheckLayout() {
+    DWORD position = EntriesEnd(entries_.size());
+    DWORD firstRecord = entries_.empty() ? fileSize_ : entries_.front().offset;
+    DWORD appInfo = header_.appInfoOffset;
+    DWORD sortInfo = header_.sortInfoOffset;
+    if ((appInfo != 0 && (appInfo < position || appInfo > firstRecord)) ||
+        (sortInfo != 0 && (sortInfo < std::max(appInfo, position) || sortInfo > firstRecord))) {
+        return Status::Unreadable;
+    }
+    appInfoSize_ = appInfo != 0 ? (sortInfo != 0 ? sortInfo : firstRecord) - appInfo : 0;
+    sortInfoSize_ = sortInfo != 0 ? firstRecord - sortInfo : 0;
+    position = std::max(position, std::max(appInfo, sortInfo));
+    dataBytes_ = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        DWORD end = i + 1 < entries_.size() ? entries_[i + 1].offset : fileSize_;
+        if (entries_[i].offset < position || end < entries_[i].offset) {
+            return Status::Unreadable;
+        }
+        entries_[i].size = end - entries_[i].offset;
+        dataBytes_ += entries_[i].size;
+        position = entries_[i].offset;
+    }
+    return Status::Ok;
+}
+
+DWORD Database::EntriesEnd(size_t count) const {
+    return kHeaderSize + static_cast<DWORD>(count) * header_.EntrySize();
+}
+
+DWORD Database::DataBytes() const {
+    return static_cast<DWORD>(dataBytes_);
+}
+
+DWORD Database::MaxRecordSize() const {
+    DWORD largest = 0;
+    for (const RecordEntry& entry : entries_) {
+        largest = std::max(largest, entry.size);
+    }
+    return largest;
+}
+
+Status Database::ReadRecord(size_t index, BYTE* buffer, DWORD capacity, DWORD& copied) const {
+    copied = 0;
+    if (index >= entries_.size()) {
+        return Status::NotFound;
+    }
+    const RecordEntry& entry = entries_[index];
+    DWORD count = std::min(entry.size, capacity);
+    if (count == 0) {
+        return Status::Ok;
+    }
+    if (buffer == nullptr) {
+        return Status::BadArgument;
+    }
+    HANDLE source = entry.pending ? side_.get() : file_.get();
+    if (source == INVALID_HANDLE_VALUE || !ReadAt(source, entry.offset, buffer, count)) {
+        return Status::IoError;
+    }
+    copied = count;
+    return Status::Ok;
+}
+
+int Database::FindRecord(DWORD uniqueId) const {
+    auto found = indexById_.find(uniqueId);
+    return found == indexById_.end() ? -1 : static_cast<int>(found->second);
+}
+
+int Database::FindResource(DWORD type, WORD id) const {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].resourceType == type && entries_[i].resourceId == id) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Status Database::CheckNewRecord(const BYTE* data, DWORD size, bool adds) const {
+    if (size > kMaxRecordSize || (data == nullptr && size > 0)) {
+        return Status::BadArgument;
+    }
+    if (adds && entries_.size() >= kMaxRecordCount) {
+        return Status::Full;
+    }
+    ULONGLONG projected =
+        EntriesEnd(entries_.size() + 1) + kPaddingSize + appInfoSize_ + sortInfoSize_ + dataBytes_ + size;
+    return projected > kMaxFileSize || static_cast<ULONGLONG>(sideSize_) + size > kMaxFileSize ? Status::Full
+                                                                                               : Status::Ok;
+}
+
+Status Database::AppendToSideFile(const BYTE* data, DWORD size, DWORD& offset) {
+    if (!side_) {
+        side_ = TakeScratchFile();
+        sideSize_ = 0;
+        if (!side_) {
+            return Status::IoError;
+        }
+    }
+    if (size > 0 && !WriteAt(side_.get(), sideSize_, data, size)) {
+        return Status::IoError;
+    }
+    offset = sideSize_;
+    sideSize_ += size;
+    return Status::Ok;
+}
+
+DWORD Database::NewUniqueId() {
+    DWORD id = header_.uniqueIdSeed & kUniqueIdMask;
+    do {
+        id = (id + 1) & kUniqueIdMask;
+    } while (id == 0 || indexById_.count(id) != 0);
+    return id;
+}
+
+Status Database::AddRecord(BYTE attributes, DWORD& uniqueId, const BYTE* data, DWORD size) {
+    if (header_.IsResourceDatabase() || uniqueId > kUniqueIdMask) {
+        return Status::BadArgument;
+    }
+    if (uniqueId != 0 && FindRecord(uniqueId) >= 0) {
+        return Status::Exists;
+    }
+    Status status = CheckNewRecord(data, size, true);
+    RecordEntry entry;
+    if (status != Status::Ok || (status = AppendToSideFile(data, size, entry.offset)) != Status::Ok) {
+        return status;
+    }
+    if (uniqueId == 0) {
+        uniqueId = NewUniqueId();
+        header_.uniqueIdSeed = uniqueId;
+    }
+    entry.attributes = attributes;
+    entry.uniqueId = uniqueId;
+    entry.size = size;
+    entry.pending = true;
+    indexById_.emplace(uniqueId, entries_.size());
+    entries_.push_back(entry);
+    dataBytes_ += size;
+    changed_ = true;
+    return Status::Ok;
+}
+
+Status Database::ReplaceRecord(size_t index, BYTE attributes, const BYTE* data, DWORD size) {
+    if (index >= entries_.size()) {
+        return Status::NotFound;
+    }
+    Status status = CheckNewRecord(data, size, false);
+    DWORD offset = 0;
+    if (status != Status::Ok || (status = AppendToSideFile(data, size, offset)) != Status::Ok) {
+        return status;
+    }
+    RecordEntry& entry = entries_[index];
+    dataBytes_ = dataBytes_ - entry.size + size;
+    entry.attributes = attributes;
+    entry.offset = offset;
+    entry.size = size;
+    entry.pending = true;
+    changed_ = true;
+    return Status::Ok;
+}
+
+Status Database::PutResource(DWORD type, WORD id, const BYTE* data, DWORD size) {
+    if (!header_.IsResourceDatabase()) {
+        return Status::BadArgument;
+    }
+    int index = FindResource(type, id);
+    if (index >= 0) {
+        return ReplaceRecord(static_cast<size_t>(index), 0, data, size);
+    }
+    Status status = CheckNewRecord(data, size, true);
+    RecordEntry entry;
+    if (status != Status::Ok || (status = AppendToSideFile(data, size, entry.offset)) != Status::Ok) {
+        return status;
+    }
+    entry.resourceType = type;
+    entry.resourceId = id;
+    entry.size = size;
+    entry.pending = true;
+    entries_.push_back(entry);
+    dataBytes_ += size;
+    changed_ = true;
+    return Status::Ok;
+}
+
+// Header, entries, padding, appInfo, sortInfo, records: each block copied in turn from the old file
+// or the side file, one chunk at a time.
+Status Database::WriteCommitted(const std::string& tempPath, std::vector<RecordEntry>& written,
+                                DatabaseHeader& header) {
+    win::File out = CreateWorkFile(tempPath, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+    if (!out) {
+        return Status::IoError;
+    }
+    bool resource = header_.IsResourceDatabase();
+    DWORD position = EntriesEnd(entries_.size()) + kPaddingSize;
+    header = header_;
+    header.recordCount = static_cast<WORD>(entries_.size());
+    header.appInfoOffset = appInfoSize_ > 0 ? position : 0;
+    position += appInfoSize_;
+    header.sortInfoOffset = sortInfoSize_ > 0 ? position : 0;
+    position += sortInfoSize_;
+    header.modificationDate = PalmTimeNow();
+    header.modificationNumber += 1;
+
+    written = entries_;
+    std::vector<BYTE> prefix(EntriesEnd(entries_.size()) + kPaddingSize, 0);
+    EncodeHeader(header, prefix.data());
+    for (size_t i = 0; i < written.size(); ++i) {
+        written[i].offset = position;
+        written[i].pending = false;
+        position += written[i].size;
+        EncodeEntry(written[i], resource, prefix.data() + kHeaderSize + i * header_.EntrySize());
+    }
+    std::vector<BYTE> buffer(kCopyChunk);
+    bool ok = WriteAll(out.get(), prefix.data(), static_cast<DWORD>(prefix.size())) &&
+              CopyRange(file_.get(), header_.appInfoOffset, appInfoSize_, out.get(), buffer) &&
+              CopyRange(file_.get(), header_.sortInfoOffset, sortInfoSize_, out.get(), buffer);
+    // Records that lie one after the other in the same file are copied as one run.
+    for (size_t i = 0; ok && i < entries_.size();) {
+        const RecordEntry& first = entries_[i];
+        DWORD runEnd = first.offset + first.size;
+        size_t next = i + 1;
+        for (; next < entries_.size() && entries_[next].pending == first.pending &&
+               entries_[next].offset == runEnd;
+             ++next) {
+            runEnd += entries_[next].size;
+        }
+        ok = CopyRange(first.pending ? side_.get() : file_.get(), first.offset, runEnd - first.offset,
+                       out.get(), buffer);
+        i = next;
+    }
+    return ok ? Status::Ok : Status::IoError;
+}
+
+Status Database::Commit() {
+    if (!changed_) {
+        return Status::Ok;
+    }
+    if (!file_) {
+        return Status::IoError;
+    }
+    std::string tempPath = TempPath();
+    std::vector<RecordEntry> written;
+    DatabaseHeader header;
+    Status status = WriteCommitted(tempPath, written, header);
+    if (status != Status::Ok) {
+        DeleteFileA(tempPath.c_str());
+        return status;
+    }
+    file_.reset();
+    if (!MoveFileExA(tempPath.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(tempPath.c_str());
+        file_ = OpenForReading(path_);
+        return Status::IoError;
+    }
+    ReleaseSideFile();
+    header_ = header;
+    entries_ = std::move(written);
+    changed_ = false;
+    file_ = OpenForReading(path_);
+    if (!file_ || !SmallFileSize(file_.get(), fileSize_)) {
+        return Status::IoError;
+    }
+    return Status::Ok;
+}
+
+} // namespace palm

@@ -1,0 +1,40 @@
+// Scratch folders and whole-file helpers for the emulated handheld's tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace palmtest {
+
+// A fresh, empty folder under the temporary folder, removed with its files at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::vector<BYTE> ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::vector<BYTE>& bytes);
+// Every file name in the folder (no subfolders).
+std::vector<std::string> FileNames(const std::string& folder);
+
+// Bytes 0, 1, 2 ... with a seed so that different records differ.
+std::vector<BYTE> Pattern(size_t size, unsigned seed);
+
+DWORD BE32(const std::vector<BYTE>& bytes, size_t offset);
+WORD BE16(const std::vector<BYTE>& bytes, size_t offset);
+
+// Seconds since 1904-01-01 of a calendar date and time, by plain day counting.
+unsigned long long SecondsSince1904(const SYSTEMTIME& time);
+
+} // namespace palmtest
