@@ -1,4 +1,5 @@
-// The outside archivers WinZip and WinRar, found through their App Paths registration.
+// The outside archivers WinZip and WinRar, found through their App Paths registration. They pack a
+// file into, or unpack, a temporary archive in the current directory.
 #pragma once
 
 #include "settings/Settings.h"
@@ -8,3 +9,15 @@
 
 // The registered program path; nothing when the registration key cannot be opened.
 std::optional<std::string> ResolveArchiverPath(settings::ArchiverChoice archiver);
+
+// "$$temp$$.zip" for WinZip, "$$temp$$.rar" for WinRar.
+const char* TemporaryArchiveName(settings::ArchiverChoice archiver);
+
+// The program path as registered (never quoted), then the archiver's own arguments.
+std::string CompressCommand(settings::ArchiverChoice archiver, const std::string& programPath,
+                            const std::string& fileName);
+std::string ExpandCommand(settings::ArchiverChoice archiver, const std::string& programPath);
+
+// Starts the command hidden in the current directory and waits for it to end, however long that
+// takes. False when it could not be started; its exit code is not looked at.
+bool RunArchiver(const std::string& commandLine);

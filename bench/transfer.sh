@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Transfer benchmark of the conduit over the emulated handheld, under Wine:
+#  - send and receive throughput of a 64 MiB file as a ratio to CopyFileA of the same bytes (target >= 0.5)
+#  - peak memory of a 1 MiB against a 64 MiB transfer (target: less than 1 MiB apart)
+#  - per-file time of a synchronisation with 200 and with 2000 small files (target ratio <= 1.2)
+# Usage: bench/transfer.sh [BUILD_DIR]   (default: build). Builds the conduit if needed.
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$source_dir/build}" && pwd)
+cmake --build "$build" -j2 --target KestrinConduit >/dev/null
+i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -o "$build/bin/transfer_bench.exe" \
+  "$source_dir/bench/transfer_bench.cpp" -lpsapi
+# The program writes Windows line ends.
+bench() { "$build/wine-run" "$build/bin/transfer_bench.exe" "$@" </dev/null | tr -d '\r'; }
+field() { sed -n "s/^$1 .*ratio \([0-9.]*\)$/\1/p" <<<"$2"; }
+
+echo "== 64 MiB through the emulated handheld (fastest of 3 runs each)"
+out=$(bench throughput 64)
+echo "$out"
+echo "send throughput / CopyFileA:    $(field send "$out") (target >= 0.5)"
+echo "receive throughput / CopyFileA: $(field receive "$out") (target >= 0.5)"
+echo "(handheld-store: the emulated handheld alone storing 64 MiB from memory, the floor under a send)"
+
+echo "== peak memory, one process per size"
+peaks() { sed -n 's/^peak-working-set \([0-9]*\) peak-pagefile \([0-9]*\)$/\1 \2/p' <<<"$1"; }
+read -r ws1 pf1 <<<"$(peaks "$(bench memory 1)")"
+read -r ws64 pf64 <<<"$(peaks "$(bench memory 64)")"
+echo "1 MiB:  peak working set $((ws1 / 1024)) KiB, peak pagefile $((pf1 / 1024)) KiB"
+echo "64 MiB: peak working set $((ws64 / 1024)) KiB, peak pagefile $((pf64 / 1024)) KiB"
+echo "difference: working set $(((ws64 - ws1) / 1024)) KiB, pagefile $(((pf64 - pf1) / 1024)) KiB (target < 1024 KiB)"
+
+echo "== per-file time of one synchronisation"
+few=$(bench files 200)
+many=$(bench files 2000)
+echo "$few"
+echo "$many"
+per_file() { sed -n "s/.* $1 \([0-9.-]*\) ms.*/\1/p" <<<"$2"; }
+ratio() { awk -v a="$(per_file "$1" "$few")" -v b="$(per_file "$1" "$many")" 'BEGIN { printf "%.2f", b / a }'; }
+echo "per-file ratio 2000/200, whole synchronisation: $(ratio per-file) (target <= 1.2)"
+echo "per-file ratio 2000/200, emulated handheld alone: $(ratio handheld-alone)"
+echo "(handheld-alone: the same finds, creates, record writes and closes on an empty emulated handheld,"
+echo " without the conduit: the part of the growth that the handheld's folder of .pdb files brings)"

@@ -1,0 +1,82 @@
+#include "conduit/FileNames.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kReservedName = "serialsync.txt";
+constexpr const char* kForbiddenCharacters = "<>:\"/\\|?*";
+constexpr const char* kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+constexpr const char* kNumberedDevices[] = {"COM", "LPT"};
+// 0-9 and the superscript digits 1, 2 and 3 of the ANSI code page, which Windows also counts.
+constexpr const char* kDeviceDigits = "0123456789\xB9\xB2\xB3";
+
+bool HasForbiddenCharacter(const std::string& name) {
+    for (unsigned char c : name) {
+        if (c < 0x20 || std::strchr(kForbiddenCharacters, c) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Windows maps a device name to the device whatever extension follows it, and ignores spaces
+// before that extension.
+bool IsDeviceName(const std::string& name) {
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();
+    }
+    for (const char* device : kDeviceNames) {
+        if (EqualsIgnoringCase(base, device)) {
+            return true;
+        }
+    }
+    for (const char* prefix : kNumberedDevices) {
+        if (base.size() == 4 && EqualsIgnoringCase(base.substr(0, 3), prefix) &&
+            std::strchr(kDeviceDigits, base[3]) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < left.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(left[i])) !=
+            std::tolower(static_cast<unsigned char>(right[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsOutgoingFile(const WIN32_FIND_DATAA& entry) {
+    bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    bool isEmpty = entry.nFileSizeHigh == 0 && entry.nFileSizeLow == 0;
+    return !isFolder && !isEmpty && !EqualsIgnoringCase(entry.cFileName, kReservedName);
+}
+
+bool FitsFileHeader(const WIN32_FIND_DATAA& entry) {
+    return entry.nFileSizeHigh == 0;
+}
+
+bool IsTemporaryArchiveName(const std::string& name) {
+    return EqualsIgnoringCase(name, "$$temp$$.zip") || EqualsIgnoringCase(name, "$$temp$$.rar");
+}
+
+bool IsSafeFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || HasForbiddenCharacter(name)) {
+        return false;
+    }
+    if (name.back() == '.' || name.back() == ' ') {
+        return false;
+    }
+    return !IsDeviceName(name);
+}

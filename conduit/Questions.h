@@ -1,0 +1,14 @@
+// The overwrite questions: message boxes owned by no window, caption "Kestrin Conduit".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Every question of the conduit goes through this; tests put their own answerer here.
+extern MessageBoxFunction conduitMessageBox;
+
+// Shows `text` with Yes and No and the warning icon; true only for Yes.
+bool UserAllowsOverwrite(const std::string& text);

@@ -1,0 +1,403 @@
+#include "tests/conduit/TransferSupport.h"
+
+#include "conduit/Questions.h"
+#include "conduit/SyncDriver.h"
+#include "palm/HandheldEmu.h"
+#include "palm/SyncMgr.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace transfer_test {
+
+namespace {
+
+constexpr DWORD kPlentyOfRam = 0x7FFFFFFF;
+constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+void RemoveTree(const std::string& path) {
+    for (const std::string& name : Entries(path)) {
+        std::string child = Join(path, name);
+        DWORD attributes = GetFileAttributesA(child.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveTree(child);
+        } else {
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(child.c_str());
+        }
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void ListTree(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
+    for (const std::string& name : Entries(folder)) {
+        std::string child = Join(folder, name);
+        out.insert(prefix + name);
+        DWORD attributes = GetFileAttributesA(child.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            ListTree(child, prefix + name + "\\", out);
+        }
+    }
+}
+
+std::string ArchiverLogPath(settings::ArchiverChoice archiver) {
+    std::string program = TestArchiverPath(archiver);
+    return program.substr(0, program.rfind('.')) + ".log";
+}
+
+struct AnswererState {
+    int answer = IDNO;
+    std::vector<Question> questions;
+    MessageBoxFunction previous = nullptr;
+};
+AnswererState answerer;
+
+int WINAPI AnswerQuestion(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    answerer.questions.push_back({owner, text ? text : "", caption ? caption : "", type});
+    return answerer.answer;
+}
+
+std::string RecordBytes(const CRawRecordInfo& record, const std::vector<BYTE>& buffer) {
+    return std::string(reinterpret_cast<const char*>(buffer.data()), record.m_RecSize);
+}
+
+} // namespace
+
+std::string Pattern(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 12345u;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        bytes.append(buffer, read);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+std::set<std::string> Entries(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE find = FindFirstFileA(Join(folder, "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") {
+            names.insert(name);
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path);
+    return program.substr(0, program.rfind('\\'));
+}
+
+ScratchFolder::ScratchFolder(const std::string& label) {
+    static unsigned counter = 0;
+    std::string base = Join(ProgramFolder(), "transfer-work");
+    CreateDirectoryA(base.c_str(), nullptr);
+    path_ = Join(base, label + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
+
+std::string TestArchiverPath(settings::ArchiverChoice archiver) {
+    return Join(Join(ProgramFolder(), "archivers"),
+                archiver == settings::WinZip ? "WinZip.exe" : "WinRar.exe");
+}
+
+std::vector<std::string> ArchiverLog(settings::ArchiverChoice archiver) {
+    std::vector<std::string> lines;
+    std::string log = ReadBytes(ArchiverLogPath(archiver)).value_or("");
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(log.substr(start, end - start));
+    }
+    return lines;
+}
+
+void ClearArchiverLog(settings::ArchiverChoice archiver) {
+    DeleteFileA(ArchiverLogPath(archiver).c_str());
+}
+
+ArchiverRegistration::ArchiverRegistration(settings::ArchiverChoice archiver,
+                                           std::optional<std::string> programPath)
+    : keyPath_(std::string(kAppPaths) + (archiver == settings::WinZip ? "WinZip.exe" : "WinRar.exe")) {
+    if (win::RegKey key = settings::OpenKey(HKEY_LOCAL_MACHINE, keyPath_.c_str(), KEY_READ)) {
+        existed_ = true;
+        previous_ = settings::ReadString(key.get(), nullptr);
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath_.c_str());
+    if (programPath) {
+        win::RegKey key = settings::CreateKey(HKEY_LOCAL_MACHINE, keyPath_.c_str());
+        if (!programPath->empty()) {
+            settings::WriteString(key.get(), nullptr, *programPath);
+        }
+    }
+    ClearArchiverLog(archiver);
+}
+
+ArchiverRegistration::~ArchiverRegistration() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath_.c_str());
+    if (existed_) {
+        win::RegKey key = settings::CreateKey(HKEY_LOCAL_MACHINE, keyPath_.c_str());
+        if (previous_) {
+            settings::WriteString(key.get(), nullptr, *previous_);
+        }
+    }
+}
+
+QuestionAnswerer::QuestionAnswerer(int answer) {
+    answerer.answer = answer;
+    answerer.questions.clear();
+    answerer.previous = conduitMessageBox;
+    conduitMessageBox = AnswerQuestion;
+}
+
+QuestionAnswerer::~QuestionAnswerer() {
+    conduitMessageBox = answerer.previous;
+}
+
+const std::vector<Question>& QuestionAnswerer::questions() const {
+    return answerer.questions;
+}
+
+std::vector<std::string> QuestionAnswerer::texts() const {
+    std::vector<std::string> texts;
+    for (const Question& question : answerer.questions) {
+        texts.push_back(question.text);
+    }
+    return texts;
+}
+
+bool CreateDatabase(const std::string& name, DWORD type, DWORD creator,
+                    const std::vector<std::string>& records) {
+    CDbCreateDB create = {};
+    create.m_Creator = creator;
+    create.m_Type = type;
+    create.m_Version = 1;
+    std::strncpy(create.m_Name, name.c_str(), sizeof(create.m_Name) - 1);
+    if (SyncCreateDB(&create) != SYNCERR_NONE) {
+        return false;
+    }
+    bool written = true;
+    for (const std::string& bytes : records) {
+        CRawRecordInfo record = {};
+        record.m_FileHandle = create.m_FileHandle;
+        record.m_RecSize = static_cast<DWORD>(bytes.size());
+        record.m_TotalBytes = static_cast<WORD>(bytes.size());
+        record.m_pBytes = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data()));
+        written = written && SyncWriteRec(&record) == SYNCERR_NONE;
+    }
+    return SyncCloseDB(create.m_FileHandle) == SYNCERR_NONE && written;
+}
+
+std::optional<std::vector<std::string>> ReadRecords(const std::string& name) {
+    BYTE handle = 0;
+    if (SyncOpenDB(name.c_str(), 0, &handle, eDbRead) != SYNCERR_NONE) {
+        return std::nullopt;
+    }
+    std::vector<std::string> records;
+    std::vector<BYTE> buffer(65535);
+    for (WORD index = 0;; ++index) {
+        CRawRecordInfo record = {};
+        record.m_FileHandle = handle;
+        record.m_RecIndex = index;
+        record.m_TotalBytes = static_cast<WORD>(buffer.size());
+        record.m_pBytes = buffer.data();
+        if (SyncReadRecordByIndex(&record) != SYNCERR_NONE) {
+            break;
+        }
+        records.push_back(RecordBytes(record, buffer));
+    }
+    SyncCloseDB(handle);
+    return records;
+}
+
+std::optional<DatabaseInfo> FindDatabase(const std::string& name) {
+    SyncFindDbByNameParams params = {eFindByNameOptGetAttributes, 0, name.c_str()};
+    SyncDatabaseInfoType info = {};
+    if (SyncFindDbByName(&params, &info) != SYNCERR_NONE) {
+        return std::nullopt;
+    }
+    return DatabaseInfo{info.m_DbType, info.m_Creator, info.m_Version, info.m_DbFlags};
+}
+
+bool DatabaseExists(const std::string& name) {
+    return FindDatabase(name).has_value();
+}
+
+std::string BigEndian(DWORD value) {
+    char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                     static_cast<char>(value >> 8), static_cast<char>(value)};
+    return std::string(bytes, 4);
+}
+
+FileHeader MakeHeader(const std::string& pcName, DWORD fileSize, DWORD compression) {
+    FileHeader header = {};
+    header.compression = compression;
+    header.fileSize = SyncHostToHHDWord(fileSize);
+    HandheldName name = MakeHandheldName(pcName);
+    std::memcpy(header.name, name.name.data(), std::min(name.name.size(), sizeof(header.name)));
+    std::memcpy(header.extension, name.extension.data(),
+                std::min(name.extension.size(), sizeof(header.extension)));
+    std::memcpy(header.modificationDate, "01.02.2003", 10);
+    std::memcpy(header.transferDate, "01.02.2003", 10);
+    return header;
+}
+
+std::string HeaderBytes(const FileHeader& header) {
+    return std::string(reinterpret_cast<const char*>(&header), sizeof(header));
+}
+
+std::vector<std::string> FileRecords(const FileHeader& header, const std::string& data, size_t recordSize) {
+    std::vector<std::string> records{HeaderBytes(header)};
+    for (size_t offset = 0; offset < data.size(); offset += recordSize) {
+        records.push_back(data.substr(offset, recordSize));
+    }
+    return records;
+}
+
+bool PutFileDatabase(const std::string& name, const FileHeader& header, const std::string& data) {
+    return CreateDatabase(name, kFileDatabaseType, kCreatorId, FileRecords(header, data));
+}
+
+std::optional<std::string> FileDatabaseData(const std::string& name) {
+    std::optional<std::vector<std::string>> records = ReadRecords(name);
+    if (!records || records->empty()) {
+        return std::nullopt;
+    }
+    std::string data;
+    for (size_t i = 1; i < records->size(); ++i) {
+        data += (*records)[i];
+    }
+    return data;
+}
+
+bool QueueForPc(const std::vector<std::string>& names, std::optional<DWORD> count) {
+    std::vector<std::string> records{BigEndian(count.value_or(static_cast<DWORD>(names.size())))};
+    for (const std::string& name : names) {
+        records.push_back(name + std::string(1, '\0'));
+    }
+    return CreateDatabase(kQueueDatabaseName, 0x44415441 /* 'DATA' */, kCreatorId, records);
+}
+
+StoredSettings::StoredSettings(const std::string& sendFolder, const std::string& receiveFolder,
+                               DWORD fromPalmToPC, DWORD fromPCToPalm, DWORD archiver) {
+    keyExisted_ = static_cast<bool>(settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ));
+    win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
+    for (const char* name : {settings::kFolderForSFiles, settings::kFolderForRFiles, settings::kFromPalmToPC,
+                             settings::kFromPCToPalm, settings::kArchiver}) {
+        Saved value{name, 0, std::vector<BYTE>(1024), false};
+        DWORD size = static_cast<DWORD>(value.data.size());
+        value.existed = RegQueryValueExA(key.get(), name, nullptr, &value.type, value.data.data(), &size) ==
+                        ERROR_SUCCESS;
+        value.data.resize(value.existed ? size : 0);
+        saved_.push_back(value);
+    }
+    settings::WriteString(key.get(), settings::kFolderForSFiles, sendFolder);
+    settings::WriteString(key.get(), settings::kFolderForRFiles, receiveFolder);
+    settings::WriteDword(key.get(), settings::kFromPalmToPC, fromPalmToPC);
+    settings::WriteDword(key.get(), settings::kFromPCToPalm, fromPCToPalm);
+    settings::WriteDword(key.get(), settings::kArchiver, archiver);
+}
+
+StoredSettings::~StoredSettings() {
+    if (!keyExisted_) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath);
+        return;
+    }
+    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
+    for (const Saved& value : saved_) {
+        if (value.existed) {
+            RegSetValueExA(key.get(), value.name, 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+        } else {
+            RegDeleteValueA(key.get(), value.name);
+        }
+    }
+}
+
+long __cdecl IgnoreProgress(char*) {
+    return 0;
+}
+
+TransferFixture::TransferFixture() : scratch_("sync") {
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    previousDirectory_ = current;
+    for (const char* folder : {"outbox", "inbox", "handheld", "work"}) {
+        CreateDirectoryA((scratch_ / folder).c_str(), nullptr);
+    }
+    SetCurrentDirectoryA((scratch_ / "work").c_str());
+    EmuAttachHandheld((scratch_ / "handheld").c_str());
+    EmuSetFreeRam(kPlentyOfRam);
+    conduitSettings = ConduitSettings();
+    conduitSettings.sendFolder = outbox();
+    conduitSettings.receiveFolder = inbox();
+    sentCount = 0;
+    receivedCount = 0;
+}
+
+TransferFixture::~TransferFixture() {
+    conduitSettings = ConduitSettings();
+    sentCount = 0;
+    receivedCount = 0;
+    SetCurrentDirectoryA(previousDirectory_.c_str());
+    EmuAttachHandheld(nullptr);
+}
+
+std::string TransferFixture::outbox(const std::string& name) const {
+    return name.empty() ? scratch_ / "outbox" : Join(scratch_ / "outbox", name);
+}
+
+std::string TransferFixture::inbox(const std::string& name) const {
+    return name.empty() ? scratch_ / "inbox" : Join(scratch_ / "inbox", name);
+}
+
+std::set<std::string> TransferFixture::PcEntries() const {
+    std::set<std::string> entries;
+    ListTree(scratch_.path(), "", entries);
+    for (auto it = entries.begin(); it != entries.end();) {
+        it = it->rfind("handheld", 0) == 0 ? entries.erase(it) : std::next(it);
+    }
+    return entries;
+}
+
+} // namespace transfer_test

@@ -1,0 +1,151 @@
+// Helpers of the transfer tests: scratch folders, the emulated handheld's databases, the test
+// archivers' registration and the answers to the conduit's questions.
+#pragma once
+
+#include "conduit/FileHeader.h"
+#include "settings/Settings.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace transfer_test {
+
+// Deterministic bytes that differ from file to file.
+std::string Pattern(size_t size, unsigned seed = 1);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+// Names of a folder's entries, "." and ".." left out.
+std::set<std::string> Entries(const std::string& folder);
+std::string Join(const std::string& folder, const std::string& name);
+std::string ProgramFolder();
+
+// A new, empty folder under the program's folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& label);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return Join(path_, name); }
+
+private:
+    std::string path_;
+};
+
+// The test stand-in for WinZip or WinRar beside the test programs.
+std::string TestArchiverPath(settings::ArchiverChoice archiver);
+// The command lines the stand-in was started with since its log was last cleared.
+std::vector<std::string> ArchiverLog(settings::ArchiverChoice archiver);
+void ClearArchiverLog(settings::ArchiverChoice archiver);
+
+// Registers a program under the archiver's App Paths key (or, without a path, removes the key) for
+// the length of a test, and puts the previous state back afterwards.
+class ArchiverRegistration {
+public:
+    ArchiverRegistration(settings::ArchiverChoice archiver, std::optional<std::string> programPath);
+    ~ArchiverRegistration();
+    ArchiverRegistration(const ArchiverRegistration&) = delete;
+    ArchiverRegistration& operator=(const ArchiverRegistration&) = delete;
+
+private:
+    std::string keyPath_;
+    std::optional<std::string> previous_;
+    bool existed_ = false;
+};
+
+struct Question {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+// Answers every question of the conduit with `answer` (IDYES, IDNO …) and records the questions.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(int answer);
+    ~QuestionAnswerer();
+    QuestionAnswerer(const QuestionAnswerer&) = delete;
+    QuestionAnswerer& operator=(const QuestionAnswerer&) = delete;
+    const std::vector<Question>& questions() const;
+    std::vector<std::string> texts() const;
+};
+
+// Databases of the emulated handheld, written and read through the Sync Manager calls.
+struct DatabaseInfo {
+    DWORD type = 0;
+    DWORD creator = 0;
+    WORD version = 0;
+    WORD flags = 0;
+};
+bool CreateDatabase(const std::string& name, DWORD type, DWORD creator,
+                    const std::vector<std::string>& records);
+std::optional<std::vector<std::string>> ReadRecords(const std::string& name);
+std::optional<DatabaseInfo> FindDatabase(const std::string& name);
+bool DatabaseExists(const std::string& name);
+
+// A header as the handheld application writes it.
+FileHeader MakeHeader(const std::string& pcName, DWORD fileSize, DWORD compression = settings::NoArchiver);
+std::string HeaderBytes(const FileHeader& header);
+// The file's bytes cut into records of `recordSize`, the header before them.
+std::vector<std::string> FileRecords(const FileHeader& header, const std::string& data,
+                                     size_t recordSize = kDataRecordSize);
+bool PutFileDatabase(const std::string& name, const FileHeader& header, const std::string& data);
+// Data records of a file database joined: what the handheld holds of the file.
+std::optional<std::string> FileDatabaseData(const std::string& name);
+// The queue database with the count `count` (the number of names unless given) and the names.
+bool QueueForPc(const std::vector<std::string>& names, std::optional<DWORD> count = std::nullopt);
+std::string BigEndian(DWORD value);
+
+// The Settings store's five conduit values for the length of a test; the previous values (or their
+// absence) are put back afterwards.
+class StoredSettings {
+public:
+    StoredSettings(const std::string& sendFolder, const std::string& receiveFolder, DWORD fromPalmToPC,
+                   DWORD fromPCToPalm, DWORD archiver);
+    ~StoredSettings();
+    StoredSettings(const StoredSettings&) = delete;
+    StoredSettings& operator=(const StoredSettings&) = delete;
+
+private:
+    struct Saved {
+        const char* name;
+        DWORD type;
+        std::vector<BYTE> data;
+        bool existed;
+    };
+    std::vector<Saved> saved_;
+    bool keyExisted_ = false;
+};
+
+long __cdecl IgnoreProgress(char* text);
+
+// One synchronisation's surroundings: an outgoing, an incoming and a handheld folder under one
+// scratch folder, a fresh emulated handheld with plenty of free RAM, the conduit's settings pointed
+// at them (policies Overwrite, no archiver) and the current directory set to a working folder of its
+// own. The conduit's settings, counters and current directory are put back afterwards.
+class TransferFixture {
+public:
+    TransferFixture();
+    ~TransferFixture();
+    TransferFixture(const TransferFixture&) = delete;
+    TransferFixture& operator=(const TransferFixture&) = delete;
+
+    std::string outbox(const std::string& name = "") const;
+    std::string inbox(const std::string& name = "") const;
+    const std::string& root() const { return scratch_.path(); }
+    // Everything under the scratch folder but the handheld: the files that prove nothing was written
+    // outside the two folders.
+    std::set<std::string> PcEntries() const;
+
+private:
+    ScratchFolder scratch_;
+    std::string previousDirectory_;
+};
+
+} // namespace transfer_test
