@@ -16,7 +16,7 @@ flock 9
 if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  quiet wineserver -p
+  quiet wineserver -p || true  # fails when this prefix's server already runs
   quiet wine wineboot -i
   quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
   quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
@@ -26,6 +26,6 @@ if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
   fi
   touch "$WINEPREFIX/.kestrin-ready"
 else
-  quiet wineserver -p
+  quiet wineserver -p || true  # fails when this prefix's server already runs
   quiet wine wineboot
 fi
