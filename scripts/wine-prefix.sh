@@ -11,6 +11,10 @@ mkdir -p "$HOME"
 # Runs a Wine command with no output and without the lock, which the server would otherwise keep.
 quiet() { "$@" >/dev/null 2>&1 </dev/null 9>&-; }
 
+# Wine's desktop process starts with the first window and inherits that program's output; a test's
+# output pipe would then stay open for as long as the desktop lingers. Start it here, detached.
+start_desktop() { setsid wine explorer.exe /desktop >/dev/null 2>&1 </dev/null 9>&- & }
+
 exec 9>"$build/.wineprefix.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
@@ -29,3 +33,4 @@ else
   quiet wineserver -p || true  # fails when this prefix's server already runs
   quiet wine wineboot
 fi
+start_desktop
