@@ -2,6 +2,7 @@
 #pragma once
 
 #include "palm/CondAPI.h"
+#include "tests/support/Files.h"
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -10,22 +11,7 @@
 
 namespace testing {
 
-// A fresh, empty folder under the system's temporary folder, removed again by the destructor.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const char* name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
-
-void RemoveTree(const std::string& path);
+using testsupport::ScratchFolder;
 
 // The Settings store as Setup leaves it, with the two folders given; an empty folder is not written.
 void WriteDefaultSettings(const std::string& sendFolder, const std::string& receiveFolder);

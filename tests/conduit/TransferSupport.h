@@ -4,6 +4,7 @@
 
 #include "conduit/FileHeader.h"
 #include "settings/Settings.h"
+#include "tests/support/Files.h"
 
 #include <windows.h>
 
@@ -16,26 +17,12 @@ namespace transfer_test {
 
 // Deterministic bytes that differ from file to file.
 std::string Pattern(size_t size, unsigned seed = 1);
-bool WriteBytes(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadBytes(const std::string& path);
-// Names of a folder's entries, "." and ".." left out.
-std::set<std::string> Entries(const std::string& folder);
-std::string Join(const std::string& folder, const std::string& name);
-std::string ProgramFolder();
-
-// A new, empty folder under the program's folder, removed with everything in it at the end.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& label);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return Join(path_, name); }
-
-private:
-    std::string path_;
-};
+using testsupport::Entries;
+using testsupport::Join;
+using testsupport::ProgramFolder;
+using testsupport::ReadBytes;
+using testsupport::ScratchFolder;
+using testsupport::WriteBytes;
 
 // The test stand-in for WinZip or WinRar beside the test programs.
 std::string TestArchiverPath(settings::ArchiverChoice archiver);

@@ -73,8 +73,8 @@ TEST_CASE("the database file follows the .pdb layout") {
     SYSTEMTIME after;
     GetLocalTime(&after);
 
-    REQUIRE(FileNames(handheld.folder.Path()) == std::vector<std::string>{"^test ^d^b.pdb"});
-    std::vector<BYTE> file = ReadWholeFile(handheld.folder.File("^test ^d^b.pdb"));
+    REQUIRE(FileNames(handheld.folder.path()) == std::vector<std::string>{"^test ^d^b.pdb"});
+    std::vector<BYTE> file = ReadWholeFile(handheld.folder / "^test ^d^b.pdb");
     REQUIRE(file.size() == 78 + 3 * 8 + 2 + 64 + 32768 + 5);
     CHECK(std::memcmp(file.data(), "Test DB\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 32) == 0);
     CHECK(BE16(file, 32) == 0x0008);

@@ -121,8 +121,8 @@ TEST_CASE("file names no database name makes are not databases") {
 }
 
 TEST_CASE("awkward names are distinct databases in one folder") {
-    TempFolder folder;
-    palm::HandheldFolder handheld(folder.Path());
+    ScratchFolder folder{"palm"};
+    palm::HandheldFolder handheld(folder.path());
     std::vector<std::string> names = AwkwardNames();
     for (const std::string& name : names) {
         CAPTURE(name);
@@ -131,7 +131,7 @@ TEST_CASE("awkward names are distinct databases in one folder") {
         std::unique_ptr<palm::Database> database;
         REQUIRE(handheld.Create(header, database) == palm::Status::Ok);
     }
-    CHECK(FileNames(folder.Path()).size() == names.size());
+    CHECK(FileNames(folder.path()).size() == names.size());
     CHECK(handheld.DatabaseNames() == names);
     for (const std::string& name : names) {
         CAPTURE(name);

@@ -33,7 +33,7 @@ TEST_CASE("the handheld refuses what a real one refuses") {
 
     CHECK(SyncDeleteDB("Existing", 0) == 0);
     CHECK(SyncOpenDB("Existing", 0, &handle, 0x90) == SYNCERR_NOT_FOUND);
-    CHECK(FileNames(handheld.folder.Path()).empty());
+    CHECK(FileNames(handheld.folder.path()).empty());
 }
 
 TEST_CASE("names longer than 31 characters do not exist") {
@@ -84,13 +84,13 @@ TEST_CASE("card 0 reports the configured free RAM") {
     DWORD freeRam = 0;
     std::memcpy(&freeRam, reinterpret_cast<const BYTE*>(&card) + 15, 4);
     CHECK(freeRam == 12345);
-    REQUIRE(EmuAttachHandheld(handheld.folder.Path().c_str()));
+    REQUIRE(EmuAttachHandheld(handheld.folder.path().c_str()));
     REQUIRE(SyncReadSingleCardInfo(&card) == 0);
     CHECK(card.m_FreeRam == 8u * 1024 * 1024);
 }
 
 TEST_CASE("every operation fails while no handheld is attached") {
-    TempFolder folder;
+    ScratchFolder folder{"palm"};
     CHECK_FALSE(EmuAttachHandheld(nullptr));
     CONDHANDLE conduit = 0;
     BYTE handle = 0;
@@ -99,7 +99,7 @@ TEST_CASE("every operation fails while no handheld is attached") {
     CHECK(CreateDatabase("x", handle) != 0);
     CCardInfo card = {};
     CHECK(SyncReadSingleCardInfo(&card) != 0);
-    CHECK(FileNames(folder.Path()).empty());
+    CHECK(FileNames(folder.path()).empty());
     CHECK(EmuCallCount(emuOpen) == 1);
 }
 
@@ -170,7 +170,7 @@ TEST_CASE("application preferences live in Saved Preferences") {
         CHECK(SyncReadAppPreference(&read) == 0x4003);
     }
     SUBCASE("stored as a resource with the version in front") {
-        std::vector<BYTE> file = ReadWholeFile(handheld.folder.File("^saved ^preferences.pdb"));
+        std::vector<BYTE> file = ReadWholeFile(handheld.folder / "^saved ^preferences.pdb");
         REQUIRE(file.size() == 78 + 10 + 2 + 44);
         CHECK(std::string(reinterpret_cast<const char*>(file.data())) == "Saved Preferences");
         CHECK((BE16(file, 32) & 0x0001) == 0x0001);
@@ -205,7 +205,7 @@ TEST_CASE("calls are counted, failed or not, until the next attach") {
     CHECK(EmuCallCount(emuCardInfo) == 1);
     CHECK(EmuCallCount(emuCreate) == 0);
     CHECK(EmuCallCount(-1) == 0);
-    REQUIRE(EmuAttachHandheld(handheld.folder.Path().c_str()));
+    REQUIRE(EmuAttachHandheld(handheld.folder.path().c_str()));
     CHECK(EmuCallCount(emuOpen) == 0);
 }
 
@@ -322,5 +322,5 @@ TEST_CASE("a failed close drops the uncommitted writes and closes the handle") {
         CHECK(SyncCloseDB(handle) == SYNCERR_FILE_NOT_OPEN);
         CHECK(CountRecords("Kept") == 1);
     }
-    CHECK(FileNames(handheld.folder.Path()).size() == 1);
+    CHECK(FileNames(handheld.folder.path()).size() == 1);
 }

@@ -17,8 +17,8 @@ struct ToolRun {
 
 // Runs handheld.exe (beside the test) with `arguments`, its output captured.
 ToolRun RunTool(const std::string& arguments) {
-    TempFolder scratch;
-    std::string outputPath = scratch.File("output.txt");
+    ScratchFolder scratch{"palm"};
+    std::string outputPath = (scratch / "output.txt");
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE output =
         CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
@@ -165,15 +165,15 @@ TEST_CASE("fields without a terminating zero are read to the end of the field") 
 
 TEST_CASE("handheld.exe queues PC files and extracts them again") {
     AttachedHandheld handheld;
-    TempFolder pc;
-    std::string big = pc.File("Quarterly Report 2000.doc");
-    std::string even = pc.File("even.bin");
-    std::string tiny = pc.File("tiny.txt");
+    ScratchFolder pc{"palm"};
+    std::string big = (pc / "Quarterly Report 2000.doc");
+    std::string even = (pc / "even.bin");
+    std::string tiny = (pc / "tiny.txt");
     REQUIRE(WriteWholeFile(big, Pattern(70000, 1)));
     REQUIRE(WriteWholeFile(even, Pattern(65536, 2)));
     REQUIRE(WriteWholeFile(tiny, {'x'}));
     SetLastWriteTime(big, 2001, 3, 5, 13, 45, 30);
-    std::string folder = Quoted(handheld.folder.Path());
+    std::string folder = Quoted(handheld.folder.path());
 
     ToolRun run = RunTool("queue " + folder + " " + Quoted(big));
     CHECK(run.exitCode == 0);
@@ -199,7 +199,7 @@ TEST_CASE("handheld.exe queues PC files and extracts them again") {
     CHECK(info.m_Creator == kCreatorKestrin);
     CHECK(info.m_Version == 10);
 
-    std::string out = pc.File("back.doc");
+    std::string out = (pc / "back.doc");
     run = RunTool("extract " + folder + " \"Quarterly Re.doc\" " + Quoted(out));
     CHECK(run.exitCode == 0);
     CHECK(run.output.find("03.05.2001") != std::string::npos);
@@ -213,10 +213,10 @@ TEST_CASE("handheld.exe queues PC files and extracts them again") {
 
 TEST_CASE("handheld.exe queues archive bytes with the size given") {
     AttachedHandheld handheld;
-    TempFolder pc;
-    std::string archive = pc.File("notes.txt");
+    ScratchFolder pc{"palm"};
+    std::string archive = (pc / "notes.txt");
     REQUIRE(WriteWholeFile(archive, Pattern(300, 3)));
-    REQUIRE(RunTool("queue " + Quoted(handheld.folder.Path()) + " " + Quoted(archive) +
+    REQUIRE(RunTool("queue " + Quoted(handheld.folder.path()) + " " + Quoted(archive) +
                     " --compression 2 --size 1000")
                 .exitCode == 0);
     std::vector<BYTE> header = FileHeaderOf("notes.txt");
@@ -227,17 +227,17 @@ TEST_CASE("handheld.exe queues archive bytes with the size given") {
 
 TEST_CASE("handheld.exe refuses what it cannot do") {
     AttachedHandheld handheld;
-    TempFolder pc;
-    std::string file = pc.File("a.txt");
+    ScratchFolder pc{"palm"};
+    std::string file = (pc / "a.txt");
     REQUIRE(WriteWholeFile(file, {'a'}));
-    std::string folder = Quoted(handheld.folder.Path());
+    std::string folder = Quoted(handheld.folder.path());
     CHECK(RunTool("").exitCode == 2);
     CHECK(RunTool("queue " + folder).exitCode == 2);
     CHECK(RunTool("queue " + folder + " " + Quoted(file) + " --compression x").exitCode == 2);
     CHECK(RunTool("queue " + folder + " " + Quoted(file) + " --size 5").exitCode == 2);
-    CHECK(RunTool("queue " + folder + " " + Quoted(pc.File("missing.txt"))).exitCode == 1);
-    CHECK(RunTool("extract " + folder + " missing.txt " + Quoted(pc.File("out"))).exitCode == 1);
-    CHECK(RunTool("list " + Quoted(pc.File("nowhere"))).exitCode == 1);
+    CHECK(RunTool("queue " + folder + " " + Quoted((pc / "missing.txt"))).exitCode == 1);
+    CHECK(RunTool("extract " + folder + " missing.txt " + Quoted((pc / "out"))).exitCode == 1);
+    CHECK(RunTool("list " + Quoted((pc / "nowhere"))).exitCode == 1);
     CHECK(RunTool("prefs " + folder).exitCode == 1);
 
     REQUIRE(RunTool("queue " + folder + " " + Quoted(file)).exitCode == 0);
@@ -249,7 +249,7 @@ TEST_CASE("handheld.exe refuses what it cannot do") {
 
 TEST_CASE("handheld.exe makes the transfer-count preference the conduit updates") {
     AttachedHandheld handheld;
-    std::string folder = Quoted(handheld.folder.Path());
+    std::string folder = Quoted(handheld.folder.path());
     REQUIRE(RunTool("prefs " + folder + " --create").exitCode == 0);
 
     BYTE data[42] = {};

@@ -12,7 +12,7 @@ namespace {
 // A well-formed two-record database "Broken" as written by the handheld itself.
 std::vector<BYTE> ValidFile(const AttachedHandheld& handheld) {
     MakeDatabase("Broken", {Pattern(20, 1), Pattern(30, 2)});
-    return ReadWholeFile(handheld.folder.File("^broken.pdb"));
+    return ReadWholeFile((handheld.folder / "^broken.pdb"));
 }
 
 void PutBE32(std::vector<BYTE>& bytes, size_t offset, DWORD value) {
@@ -43,7 +43,7 @@ TEST_CASE("a truncated database is refused up to its last record's data") {
     const size_t lastRecordStart = 78 + 16 + 2 + 20;
     for (size_t length = 0; length < valid.size(); ++length) {
         CAPTURE(length);
-        REQUIRE(WriteWholeFile(handheld.folder.File("^broken.pdb"),
+        REQUIRE(WriteWholeFile((handheld.folder / "^broken.pdb"),
                                std::vector<BYTE>(valid.begin(), valid.begin() + length)));
         long result = OpenAndReadAll();
         if (length < lastRecordStart) {
@@ -97,7 +97,7 @@ TEST_CASE("malformed headers and entries are refused") {
         file[76] = 0x00;
         file[77] = 0x20;
     }
-    REQUIRE(WriteWholeFile(handheld.folder.File("^broken.pdb"), file));
+    REQUIRE(WriteWholeFile((handheld.folder / "^broken.pdb"), file));
     CHECK(OpenAndReadAll() != 0);
     CHECK(EmuOpenDatabaseCount() == 0);
     BYTE handle = 0;
@@ -109,7 +109,7 @@ TEST_CASE("malformed headers and entries are refused") {
 
 TEST_CASE("a malformed preference database gives no preference") {
     AttachedHandheld handheld;
-    REQUIRE(WriteWholeFile(handheld.folder.File("^saved ^preferences.pdb"), Pattern(90, 3)));
+    REQUIRE(WriteWholeFile((handheld.folder / "^saved ^preferences.pdb"), Pattern(90, 3)));
     BYTE data[42] = {};
     CSyncPreference pref = {};
     pref.m_Creator = kCreatorKestrin;

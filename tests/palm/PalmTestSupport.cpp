@@ -5,27 +5,6 @@
 namespace palmtest {
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 long long DaysFromCivil(long long year, unsigned month, unsigned day) {
     year -= month <= 2;
     long long era = (year >= 0 ? year : year - 399) / 400;
@@ -36,21 +15,6 @@ long long DaysFromCivil(long long year, unsigned month, unsigned day) {
 }
 
 } // namespace
-
-TempFolder::TempFolder() {
-    static int counter = 0;
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    char name[64];
-    std::snprintf(name, sizeof(name), "palmtest-%lu-%d", GetCurrentProcessId(), ++counter);
-    path_ = std::string(temp) + name;
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-    RemoveTree(path_);
-}
 
 std::vector<BYTE> ReadWholeFile(const std::string& path) {
     std::vector<BYTE> bytes;

@@ -1,6 +1,8 @@
 // Scratch folders and whole-file helpers for the emulated handheld's tests.
 #pragma once
 
+#include "tests/support/Files.h"
+
 #include <windows.h>
 
 #include <string>
@@ -8,20 +10,7 @@
 
 namespace palmtest {
 
-// A fresh, empty folder under the temporary folder, removed with its files at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
+using testsupport::ScratchFolder;
 
 std::vector<BYTE> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<BYTE>& bytes);

@@ -40,8 +40,8 @@ std::vector<BYTE> FileWithBlocks() {
 } // namespace
 
 TEST_CASE("appInfo, sortInfo and old records survive a commit") {
-    TempFolder folder;
-    palm::HandheldFolder handheld(folder.Path());
+    ScratchFolder folder{"palm"};
+    palm::HandheldFolder handheld(folder.path());
     REQUIRE(WriteWholeFile(handheld.PathOf("Blocks"), FileWithBlocks()));
     std::unique_ptr<palm::Database> database;
     REQUIRE(handheld.Open("Blocks", database) == palm::Status::Ok);
@@ -73,7 +73,7 @@ TEST_CASE("appInfo, sortInfo and old records survive a commit") {
 TEST_CASE("a commit that cannot replace the file leaves it as it was") {
     AttachedHandheld handheld;
     MakeDatabase("Locked", {Pattern(10, 1)});
-    std::string path = handheld.folder.File("^locked.pdb");
+    std::string path = (handheld.folder / "^locked.pdb");
     std::vector<BYTE> before = ReadWholeFile(path);
     BYTE handle = 0;
     REQUIRE(SyncOpenDB("Locked", 0, &handle, eDbRead | eDbWrite) == 0);
@@ -87,16 +87,16 @@ TEST_CASE("a commit that cannot replace the file leaves it as it was") {
     CHECK(closed != 0);
     CHECK(EmuOpenDatabaseCount() == 0);
     CHECK(ReadWholeFile(path) == before);
-    CHECK(FileNames(handheld.folder.File(palm::kWorkFolder)).empty());
+    CHECK(FileNames((handheld.folder / palm::kWorkFolder)).empty());
     CHECK(CountRecords("Locked") == 1);
 }
 
 TEST_CASE("attaching removes what an interrupted commit left behind") {
-    TempFolder folder;
-    std::string work = folder.File(palm::kWorkFolder);
+    ScratchFolder folder{"palm"};
+    std::string work = (folder / palm::kWorkFolder);
     REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
     REQUIRE(WriteWholeFile(work + "\\notes.pdb.tmp", Pattern(100, 1)));
     REQUIRE(WriteWholeFile(work + "\\keep.txt", Pattern(10, 1)));
-    REQUIRE(EmuAttachHandheld(folder.Path().c_str()));
+    REQUIRE(EmuAttachHandheld(folder.path().c_str()));
     CHECK(FileNames(work) == std::vector<std::string>{"keep.txt"});
 }

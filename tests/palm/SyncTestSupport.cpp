@@ -7,7 +7,7 @@
 namespace palmtest {
 
 AttachedHandheld::AttachedHandheld() {
-    REQUIRE(EmuAttachHandheld(folder.Path().c_str()));
+    REQUIRE(EmuAttachHandheld(folder.path().c_str()));
 }
 
 long CreateDatabase(const std::string& name, BYTE& handle, DWORD type, DWORD creator, WORD version,

@@ -16,7 +16,7 @@ constexpr DWORD kCreatorKestrin = 0x76714B54; // 'vqKT'
 // A fresh handheld folder, attached for the length of a test.
 struct AttachedHandheld {
     AttachedHandheld();
-    TempFolder folder;
+    ScratchFolder folder{"palm"};
 };
 
 long CreateDatabase(const std::string& name, BYTE& handle, DWORD type = kTypeData,

@@ -1,0 +1,90 @@
+#include "tests/support/Files.h"
+
+#include "win/Handles.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace testsupport {
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path);
+    return program.substr(0, program.rfind('\\'));
+}
+
+std::set<std::string> Entries(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry = {};
+    win::FindHandle find(FindFirstFileA(Join(folder, "*").c_str(), &entry));
+    if (!find) {
+        return names;
+    }
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") {
+            names.insert(name);
+        }
+    } while (FindNextFileA(find.get(), &entry));
+    return names;
+}
+
+void RemoveTree(const std::string& path) {
+    for (const std::string& name : Entries(path)) {
+        std::string child = Join(path, name);
+        DWORD attributes = GetFileAttributesA(child.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveTree(child);
+        } else {
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(child.c_str());
+        }
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        bytes.append(buffer, read);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+ScratchFolder::ScratchFolder(const std::string& label) {
+    static unsigned counter = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    path_ = Join(temp, "kestrin-" + label + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++counter));
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+}
+
+} // namespace testsupport

@@ -1,0 +1,37 @@
+// Files and folders for the tests: scratch folders, whole-file reads and writes, folder listings.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+
+namespace testsupport {
+
+std::string Join(const std::string& folder, const std::string& name);
+// The folder of the running test program.
+std::string ProgramFolder();
+
+// Names of a folder's entries, "." and ".." left out.
+std::set<std::string> Entries(const std::string& folder);
+// Removes a folder with everything in it, read-only files included.
+void RemoveTree(const std::string& path);
+
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+
+// A new, empty folder under the temporary folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& label);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return Join(path_, name); }
+
+private:
+    std::string path_;
+};
+
+} // namespace testsupport
