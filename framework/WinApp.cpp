@@ -5,7 +5,9 @@ CWinApp* theApp = nullptr;
 HINSTANCE resourceHandle = nullptr;
 } // namespace
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) { theApp = this; }
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) {
+    theApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (theApp == this) {
@@ -13,13 +15,21 @@ CWinApp::~CWinApp() {
     }
 }
 
-CWinApp* AfxGetApp() { return theApp; }
+CWinApp* AfxGetApp() {
+    return theApp;
+}
 
-HINSTANCE AfxGetResourceHandle() { return resourceHandle; }
+HINSTANCE AfxGetResourceHandle() {
+    return resourceHandle;
+}
 
-CModuleContext::CModuleContext(HINSTANCE module) : previous_(resourceHandle) { resourceHandle = module; }
+CModuleContext::CModuleContext(HINSTANCE module) : previous_(resourceHandle) {
+    resourceHandle = module;
+}
 
-CModuleContext::~CModuleContext() { resourceHandle = previous_; }
+CModuleContext::~CModuleContext() {
+    resourceHandle = previous_;
+}
 
 BOOL AfxRunLibraryStart(HINSTANCE module) {
     resourceHandle = module;
@@ -34,4 +44,15 @@ void AfxRunLibraryStop() {
     if (theApp != nullptr) {
         theApp->ExitInstance();
     }
+}
+
+int AfxWinMain(HINSTANCE instance) {
+    resourceHandle = instance;
+    if (theApp == nullptr) {
+        return 1;
+    }
+    theApp->m_hInstance = instance;
+    theApp->InitInstance();
+    theApp->m_pMainWnd = nullptr;
+    return theApp->ExitInstance();
 }

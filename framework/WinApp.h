@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+class CWnd;
+
 class CWinApp {
 public:
     explicit CWinApp(const char* appName);
@@ -12,13 +14,16 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Start: return FALSE to stop right away. A library's start always succeeds.
+    // Start: return FALSE to stop right away. A library's start always succeeds. A dialog program
+    // runs its dialog here and returns FALSE, so that the program ends when the dialog ends.
     virtual BOOL InitInstance() { return TRUE; }
     // Stop: the result is the program's exit code.
     virtual int ExitInstance() { return 0; }
 
     const char* m_pszAppName;
     HINSTANCE m_hInstance = nullptr;
+    // The program's main window while it runs (a dialog program's dialog), or null.
+    CWnd* m_pMainWnd = nullptr;
 };
 
 // The one application object of this module, or null.
@@ -42,3 +47,8 @@ private:
 // Entry helpers for the module's entry point: set the instance and run start or stop.
 BOOL AfxRunLibraryStart(HINSTANCE module);
 void AfxRunLibraryStop();
+
+// A program's WinMain: sets the instance, runs start and then stop of the application object and
+// returns stop's result as the program's exit code (start's FALSE only skips a message loop, which
+// dialog programs do not have).
+int AfxWinMain(HINSTANCE instance);

@@ -1,0 +1,103 @@
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+CDialog::~CDialog() {
+    if (m_hWnd != nullptr && !modal_) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+INT_PTR CDialog::DoModal() {
+    modal_ = true;
+    INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId_), parent_,
+                                       DialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    return result;
+}
+
+bool CDialog::Create() {
+    modal_ = false;
+    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId_), parent_, DialogProc,
+                                reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    if (modal_) {
+        ::EndDialog(m_hWnd, result);
+    } else {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+BOOL CDialog::OnInitDialog() {
+    DoDataExchange();
+    return TRUE;
+}
+
+bool CDialog::OnCommand(WORD, WORD) {
+    return false;
+}
+
+bool CDialog::OnNotify(const NMHDR&, LRESULT&) {
+    return false;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+        dialog->m_hWnd = window;
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    if (dialog == nullptr) {
+        return FALSE;
+    }
+    // Nothing may leave a window procedure by an exception.
+    try {
+        return dialog->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND: {
+        WORD id = LOWORD(wParam);
+        if (OnCommand(id, HIWORD(wParam))) {
+            return TRUE;
+        }
+        if (id == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
+            return FALSE;
+        }
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+        m_hWnd = nullptr;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

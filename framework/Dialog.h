@@ -1,0 +1,51 @@
+// The dialog of our small MFC-style framework: a dialog built on a template of the resource
+// module, run modally by a program or created modeless (tests drive it that way).
+#pragma once
+
+#include "framework/Wnd.h"
+
+#include <windows.h>
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, HWND parent = nullptr);
+    ~CDialog() override;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the dialog until it ends; the result that ended it, or -1 when it could not be created.
+    INT_PTR DoModal();
+    // Creates the same dialog without a modal loop; it ends by being destroyed. False on failure.
+    bool Create();
+    // Ends the dialog: a modal one returns `result` from DoModal, a modeless one is destroyed.
+    void EndDialog(INT_PTR result);
+    bool IsModal() const { return modal_; }
+
+protected:
+    // Binds the members to their controls (DoDataExchange); derived classes then start up.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange() {}
+    // The dialog's command table: handle a command by control id and return true, or return false.
+    virtual bool OnCommand(WORD id, WORD code);
+    // A notification from a control; `result` is its answer.
+    virtual bool OnNotify(const NMHDR& header, LRESULT& result);
+    // Done / Enter and Escape / the close box.
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // The window is being destroyed; every control still exists.
+    virtual void OnDestroy() {}
+
+    void BindControl(CWnd& control, int id) const { control.m_hWnd = GetDlgItem(id); }
+    bool IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
+    void CheckDlgButton(int id, bool checked) const {
+        ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    HWND parent_;
+    bool modal_ = false;
+};

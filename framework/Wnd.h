@@ -1,0 +1,110 @@
+// Windows and controls of our small MFC-style framework: thin wrappers of a window handle that
+// the dialog binds to its controls by id, and owners of the GDI objects and image lists a dialog
+// creates.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+// A window this object does not own: a dialog or one of its controls.
+class CWnd {
+public:
+    CWnd() = default;
+    explicit CWnd(HWND window) : m_hWnd(window) {}
+    virtual ~CWnd() = default;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+
+    void ShowWindow(bool show) const { ::ShowWindow(m_hWnd, show ? SW_SHOW : SW_HIDE); }
+    void EnableWindow(bool enable) const { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
+    bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
+    std::string GetWindowText() const;
+    void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+    void SetFont(HFONT font) const { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+    HWND m_hWnd = nullptr;
+};
+
+// A list view in report view.
+class CListCtrl : public CWnd {
+public:
+    int InsertColumn(int column, const char* heading, int width) const;
+    int GetColumnWidth(int column) const;
+    int GetItemCount() const;
+    // Appends or inserts a row with its first cell and image; the new row's index, or -1.
+    int InsertItem(int item, const std::string& text, int image) const;
+    bool SetItemText(int item, int subItem, const std::string& text) const;
+    // The whole text of a cell, however long.
+    std::string GetItemText(int item, int subItem) const;
+    bool DeleteItem(int item) const;
+    UINT GetItemState(int item, UINT mask) const;
+    void SetItemState(int item, UINT state, UINT mask) const;
+    void SetImageList(HIMAGELIST list, int kind) const;
+};
+
+// A tab control.
+class CTabCtrl : public CWnd {
+public:
+    int InsertItem(int position, const char* text, int image) const;
+    int GetCurSel() const;
+    void SetImageList(HIMAGELIST list) const;
+};
+
+// Owns one GDI object (font, bitmap): deleted with its owner.
+template <class Handle> class CGdiObject {
+public:
+    CGdiObject() = default;
+    explicit CGdiObject(Handle handle) : handle_(handle) {}
+    CGdiObject(CGdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
+        reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+    ~CGdiObject() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset(Handle handle = nullptr) {
+        if (handle_ != nullptr) {
+            DeleteObject(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+using CFont = CGdiObject<HFONT>;
+using CBitmap = CGdiObject<HBITMAP>;
+
+// Owns an image list.
+class CImageList {
+public:
+    CImageList() = default;
+    CImageList(CImageList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
+    CImageList& operator=(CImageList&& other) noexcept;
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+    ~CImageList() { DeleteImageList(); }
+
+    bool Create(int width, int height, UINT flags, int initial, int grow);
+    // Adds the images of a strip with its mask; the index of the first, or -1.
+    int Add(HBITMAP images, HBITMAP mask) const { return ImageList_Add(list_, images, mask); }
+    int GetImageCount() const { return ImageList_GetImageCount(list_); }
+    HIMAGELIST GetSafeHandle() const { return list_; }
+    void DeleteImageList();
+
+private:
+    HIMAGELIST list_ = nullptr;
+};

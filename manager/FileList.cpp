@@ -1,0 +1,174 @@
+// The Files page of the manager's dialog: the list of the outgoing folder, Add, Remove, and the
+// move of the listed files when the outgoing folder has changed.
+#include "manager/ManagerDialog.h"
+
+#include "manager/OutgoingFiles.h"
+#include "manager/resource.h"
+#include "win/Handles.h"
+
+namespace {
+
+constexpr UINT kWarning = MB_ICONEXCLAMATION | MB_OK;
+
+const char* const kColumnHeadings[] = {"Name", "Size", "Date", "Time"};
+
+} // namespace
+
+void ManagerDialog::InsertColumns() {
+    for (int column = 0; column < 4; ++column) {
+        fileList.InsertColumn(column, kColumnHeadings[column], static_cast<int>(columnWidths[column]));
+    }
+}
+
+void ManagerDialog::FillFileList() {
+    if (outgoingFolder.empty()) {
+        return;
+    }
+    WIN32_FIND_DATAA entry = {};
+    win::FindHandle find(FindFirstFileA(JoinPath(outgoingFolder, "*.*").c_str(), &entry));
+    if (find) {
+        fileList.SendMessage(WM_SETREDRAW, FALSE);
+        do {
+            if (IsOutgoingFile(entry)) {
+                AppendRow(entry.cFileName, entry);
+            }
+        } while (FindNextFileA(find.get(), &entry));
+        fileList.SendMessage(WM_SETREDRAW, TRUE);
+    }
+    if (fileList.GetItemCount() > 0) {
+        SelectFirstRow();
+    }
+}
+
+void ManagerDialog::AppendRow(const std::string& name, const WIN32_FIND_DATAA& entry) {
+    int row = fileList.InsertItem(fileList.GetItemCount(), name, LookupImage(ExtensionOf(name)));
+    if (row < 0) {
+        return;
+    }
+    SYSTEMTIME written = LocalTimeOf(entry.ftLastWriteTime);
+    fileList.SetItemText(row, 1, FormatSize(FileSizeOf(entry)));
+    fileList.SetItemText(row, 2, FormatDate(written));
+    fileList.SetItemText(row, 3, FormatTime(written));
+}
+
+void ManagerDialog::AddFiles() {
+    std::optional<std::vector<std::string>> chosen = ui.ChooseFiles(m_hWnd);
+    if (!chosen) {
+        return;
+    }
+    for (const std::string& path : *chosen) {
+        if (path.empty()) {
+            break;
+        }
+        AddFile(path);
+    }
+    if (fileList.GetItemCount() > 0) {
+        SelectFirstRow();
+    }
+}
+
+void ManagerDialog::AddFile(const std::string& path) {
+    std::string name = FileNameOf(path);
+    if (IsReservedName(name)) {
+        ui.ShowMessage(
+            m_hWnd,
+            "File " + name +
+                " has a name that Kestrin reserves for its own use, so it was not added to the list.",
+            kWarning);
+        return;
+    }
+    if (IsListed(name)) {
+        ui.ShowMessage(m_hWnd,
+                       "File " + name + " already exists in the list! Rename the file and try once again.",
+                       kWarning);
+        return;
+    }
+    WIN32_FIND_DATAA entry = {};
+    win::FindHandle find(FindFirstFileA(path.c_str(), &entry));
+    if (find && FileSizeOf(entry) == 0) {
+        ui.ShowMessage(m_hWnd, "File " + name + " has zero length, so it not there was is added in list!",
+                       kWarning);
+        return;
+    }
+    std::string target = JoinPath(outgoingFolder, name);
+    // A file chosen from the outgoing folder itself is already where it belongs.
+    bool copied = find && (IsSameFile(path, target) || CopyReplacing(path, target));
+    if (!copied) {
+        ui.ShowMessage(m_hWnd,
+                       "File " + name +
+                           " could not be copied into the folder for files to be transferred, so it was not "
+                           "added to the list.",
+                       kWarning);
+        return;
+    }
+    AppendRow(name, entry);
+}
+
+bool ManagerDialog::IsListed(const std::string& name) const {
+    std::string wanted = ToLower(name);
+    int rows = fileList.GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        if (ToLower(fileList.GetItemText(row, 0)) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ManagerDialog::RemoveFile() {
+    int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    std::string name = fileList.GetItemText(row, 0);
+    if (ui.ShowMessage(m_hWnd, "Are you sure do you want to delete file " + name + "?",
+                       MB_ICONQUESTION | MB_YESNO) != IDYES) {
+        return;
+    }
+    if (!DeleteFileIfPresent(JoinPath(outgoingFolder, name))) {
+        ui.ShowMessage(
+            m_hWnd,
+            "File " + name +
+                " could not be deleted from the folder for files to be transferred, so it stays in the "
+                "list.",
+            kWarning);
+        return;
+    }
+    fileList.DeleteItem(row);
+    if (fileList.GetItemCount() == 0) {
+        CWnd(GetDlgItem(IDC_REMOVE)).EnableWindow(false);
+    }
+}
+
+int ManagerDialog::SelectedRow() const {
+    int selected = -1;
+    int rows = fileList.GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        if ((fileList.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0) {
+            selected = row;
+        }
+    }
+    return selected;
+}
+
+void ManagerDialog::SelectFirstRow() {
+    fileList.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    CWnd(GetDlgItem(IDC_REMOVE)).EnableWindow(true);
+}
+
+void ManagerDialog::RelocateListedFiles() {
+    std::string newFolder = outgoingFolderEdit.GetWindowText();
+    if (newFolder == outgoingFolder) {
+        return;
+    }
+    int rows = fileList.GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        std::string name = fileList.GetItemText(row, 0);
+        std::string source = JoinPath(outgoingFolder, name);
+        // The same folder spelt differently makes each copy land on its own source: the copy is
+        // refused and the file stays.
+        if (IsExistingFile(source) && CopyReplacing(source, JoinPath(newFolder, name))) {
+            DeleteFileIfPresent(source);
+        }
+    }
+}

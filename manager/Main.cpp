@@ -1,0 +1,9 @@
+#include "manager/ManagerApp.h"
+
+namespace {
+ManagerApp theApp;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return AfxWinMain(instance);
+}

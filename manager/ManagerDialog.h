@@ -1,0 +1,83 @@
+// The manager's one dialog: three pages on a tab control. Files lists and edits the outgoing
+// folder, Settings edits the transfer settings, About tells what the program is.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "manager/ManagerUi.h"
+
+#include <windows.h>
+
+#include <string>
+
+class ManagerDialog : public CDialog {
+public:
+    enum Page { FilesPage = 0, SettingsPage = 1, AboutPage = 2 };
+
+    explicit ManagerDialog(ManagerUi& ui, HWND parent = nullptr);
+
+    int CurrentPage() const { return currentPage; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange() override;
+    bool OnCommand(WORD id, WORD code) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    // The close sequence, whichever way the dialog ends.
+    void OnDestroy() override;
+
+private:
+    // Main dialog
+    void OnTabChanged(LRESULT& result);
+    void ShowPage(int page, bool show);
+    void ShowFilesPage(bool show);
+    void ShowSettingsPage(bool show);
+    void ShowAboutPage(bool show);
+    void ShowControls(const int* ids, size_t count, bool show) const;
+    void CreateImageLists();
+    void InsertTabs();
+    void SetFonts();
+    void LoadSettings();
+    void SaveSettings();
+
+    // Files page
+    void InsertColumns();
+    void FillFileList();
+    void AppendRow(const std::string& name, const WIN32_FIND_DATAA& entry);
+    void AddFiles();
+    void AddFile(const std::string& path);
+    bool IsListed(const std::string& name) const;
+    void RemoveFile();
+    int SelectedRow() const;
+    void SelectFirstRow();
+    void RelocateListedFiles();
+
+    // Settings page
+    void ApplySettingsToControls();
+    void BrowseOutgoingFolder();
+    void BrowseIncomingFolder();
+    void BrowseFolder(CWnd& edit, const char* title);
+    void OnCompressionClicked();
+    DWORD ReadPolicy(int overwriteId, int doNothingId) const;
+    std::string AcceptFolder(CWnd& edit, const char* defaultName, const char* message);
+    DWORD ReadArchiver() const;
+
+    ManagerUi& ui;
+    CWnd incomingFolderEdit;
+    CWnd outgoingFolderEdit;
+    CListCtrl fileList;
+    CTabCtrl tabControl;
+    HICON programIcon;
+    CImageList tabImages;
+    CImageList fileImages;
+    CFont boldFont;
+    CFont titleFont;
+    CFont subtitleFont;
+    int currentPage = FilesPage;
+    std::string startFolder;
+    std::string outgoingFolder;
+    std::string incomingFolder;
+    DWORD pcToHandheldPolicy;
+    DWORD handheldToPcPolicy;
+    DWORD archiver;
+    DWORD columnWidths[4];
+};

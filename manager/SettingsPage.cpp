@@ -1,0 +1,78 @@
+// The Settings page of the manager's dialog: both folders, both overwrite policies and the
+// compression, shown from the store at start and taken from the controls at the close.
+#include "manager/ManagerDialog.h"
+
+#include "manager/OutgoingFiles.h"
+#include "manager/resource.h"
+#include "settings/Settings.h"
+
+void ManagerDialog::ApplySettingsToControls() {
+    outgoingFolderEdit.SetWindowText(outgoingFolder);
+    incomingFolderEdit.SetWindowText(incomingFolder);
+    // A policy outside 0 to 2 selects no button of its group.
+    if (pcToHandheldPolicy <= settings::Ask) {
+        CheckDlgButton(IDC_PC_TO_PALM_OVERWRITE + static_cast<int>(pcToHandheldPolicy), true);
+    }
+    if (handheldToPcPolicy <= settings::Ask) {
+        CheckDlgButton(IDC_PALM_TO_PC_OVERWRITE + static_cast<int>(handheldToPcPolicy), true);
+    }
+    bool compress = archiver != settings::NoArchiver;
+    CheckDlgButton(IDC_COMPRESS, compress);
+    if (compress) {
+        CheckDlgButton(archiver == settings::WinZip ? IDC_WINZIP : IDC_WINRAR, true);
+    }
+    CWnd(GetDlgItem(IDC_WINZIP)).EnableWindow(compress);
+    CWnd(GetDlgItem(IDC_WINRAR)).EnableWindow(compress);
+}
+
+void ManagerDialog::OnCompressionClicked() {
+    bool compress = IsDlgButtonChecked(IDC_COMPRESS);
+    CWnd(GetDlgItem(IDC_WINZIP)).EnableWindow(compress);
+    CWnd(GetDlgItem(IDC_WINRAR)).EnableWindow(compress);
+    if (compress && !IsDlgButtonChecked(IDC_WINZIP) && !IsDlgButtonChecked(IDC_WINRAR)) {
+        CheckDlgButton(IDC_WINZIP, true);
+    }
+}
+
+void ManagerDialog::BrowseOutgoingFolder() {
+    BrowseFolder(outgoingFolderEdit, "Select folder for files to be transferred");
+}
+
+void ManagerDialog::BrowseIncomingFolder() {
+    BrowseFolder(incomingFolderEdit, "Select folder for files to be received");
+}
+
+void ManagerDialog::BrowseFolder(CWnd& edit, const char* title) {
+    std::optional<std::string> folder = ui.ChooseFolder(m_hWnd, title);
+    if (folder && !folder->empty()) {
+        edit.SetWindowText(*folder);
+    }
+}
+
+DWORD ManagerDialog::ReadPolicy(int overwriteId, int doNothingId) const {
+    if (IsDlgButtonChecked(overwriteId)) {
+        return settings::Overwrite;
+    }
+    if (IsDlgButtonChecked(doNothingId)) {
+        return settings::DoNothing;
+    }
+    return settings::Ask;
+}
+
+std::string ManagerDialog::AcceptFolder(CWnd& edit, const char* defaultName, const char* message) {
+    std::string folder = edit.GetWindowText();
+    if (!folder.empty() && IsExistingFolder(folder)) {
+        return folder;
+    }
+    ui.ShowMessage(m_hWnd, message, MB_ICONEXCLAMATION | MB_OK);
+    folder = JoinPath(startFolder, defaultName);
+    edit.SetWindowText(folder);
+    return folder;
+}
+
+DWORD ManagerDialog::ReadArchiver() const {
+    if (!IsDlgButtonChecked(IDC_COMPRESS)) {
+        return settings::NoArchiver;
+    }
+    return IsDlgButtonChecked(IDC_WINZIP) ? settings::WinZip : settings::WinRar;
+}

@@ -1,0 +1,309 @@
+#include "ManagerTestSupport.h"
+#include "manager/OutgoingFiles.h"
+#include "manager/resource.h"
+#include "settings/Settings.h"
+
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void SetLocalWriteTime(const std::string& path, SYSTEMTIME local) {
+    SYSTEMTIME universal = {};
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal);
+    FILETIME time = {};
+    SystemTimeToFileTime(&universal, &time);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+std::string DuplicateMessage(const std::string& name) {
+    return "File " + name + " already exists in the list! Rename the file and try once again.";
+}
+
+std::string EmptyFileMessage(const std::string& name) {
+    return "File " + name + " has zero length, so it not there was is added in list!";
+}
+
+std::string Question(const std::string& name) {
+    return "Are you sure do you want to delete file " + name + "?";
+}
+
+bool Mentions(const ScriptedUi::Message& message, const std::string& text) {
+    return message.text.find(text) != std::string::npos;
+}
+
+} // namespace
+
+TEST_CASE_FIXTURE(ManagerFixture, "the list shows the outgoing files only, with their icons and cells") {
+    std::string photo = root.WriteFile("Outbox\\photo.JPG", std::string(1536, 'p'));
+    SetLocalWriteTime(photo, {2023, 3, 0, 7, 15, 4, 0, 0});
+    root.WriteFile("Outbox\\one.c", "1");
+    root.WriteFile("Outbox\\readme", std::string(100, 'r'));
+    std::string hidden = root.WriteFile("Outbox\\hidden.bin", "hidden");
+    SetFileAttributesA(hidden.c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+    root.WriteFile("Outbox\\SerialSync.TXT", "reserved");
+    root.WriteFile("Outbox\\empty.txt", "");
+    root.MakeFolder("Outbox\\Folder.doc");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+
+    REQUIRE(Sorted(manager.Names()) ==
+            std::vector<std::string>{"hidden.bin", "one.c", "photo.JPG", "readme"});
+    std::map<std::string, std::vector<std::string>> cells;
+    std::map<std::string, int> images;
+    for (int row = 0; row < manager.RowCount(); ++row) {
+        std::string name = manager.Cell(row, 0);
+        cells[name] = {manager.Cell(row, 1), manager.Cell(row, 2), manager.Cell(row, 3)};
+        images[name] = manager.RowImage(row);
+    }
+    CHECK(cells["photo.JPG"] == std::vector<std::string>{"1.50Kb", "03.07.2023", "03:04 PM"});
+    CHECK(cells["one.c"][0] == "0.00Kb");
+    CHECK(cells["readme"][0] == "0.10Kb");
+    CHECK(images["photo.JPG"] == 81);
+    CHECK(images["one.c"] == 21);
+    CHECK(images["readme"] == 3);
+    CHECK(images["hidden.bin"] == 3);
+    CHECK(manager.IsRowSelected(0));
+    CHECK(manager.IsEnabled(IDC_REMOVE));
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE_FIXTURE(ManagerFixture,
+                  "Add copies the file into the outgoing folder, lists it and selects the first row") {
+    ScratchFolder source;
+    std::string report = source.WriteFile("report.doc", "report contents");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    REQUIRE(manager.RowCount() == 0);
+    REQUIRE_FALSE(manager.IsEnabled(IDC_REMOVE));
+
+    ui.filesToChoose = std::vector<std::string>{report};
+    manager.Click(IDC_ADD);
+
+    CHECK(ui.messages.empty());
+    CHECK(manager.Names() == std::vector<std::string>{"report.doc"});
+    CHECK(manager.RowImage(0) == 53);
+    CHECK(manager.Cell(0, 1) == "0.01Kb");
+    CHECK(manager.IsRowSelected(0));
+    CHECK(manager.IsEnabled(IDC_REMOVE));
+    CHECK(ReadWholeFile(outbox + "\\report.doc") == "report contents");
+
+    SUBCASE("a cancelled chooser changes nothing") {
+        ui.filesToChoose.reset();
+        manager.Click(IDC_ADD);
+        CHECK(manager.RowCount() == 1);
+        CHECK(ui.messages.empty());
+    }
+}
+
+TEST_CASE_FIXTURE(
+    ManagerFixture,
+    "Add refuses listed names in any case, empty files and the reserved name, and adds the rest") {
+    root.WriteFile("Outbox\\REPORT.DOC", "listed");
+    root.WriteFile("Outbox\\serialsync.txt", "reserved");
+    ScratchFolder source;
+    std::vector<std::string> chosen = {source.WriteFile("report.doc", "new"),
+                                       source.WriteFile("first.txt", "1"), source.WriteFile("empty.dat", ""),
+                                       source.WriteFile("SerialSync.txt", "mine"),
+                                       source.WriteFile("third.txt", "3")};
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    ui.filesToChoose = chosen;
+    manager.Click(IDC_ADD);
+
+    REQUIRE(ui.messages.size() == 3);
+    CHECK(ui.messages[0].text == DuplicateMessage("report.doc"));
+    CHECK(ui.messages[0].style == (MB_ICONEXCLAMATION | MB_OK));
+    CHECK(ui.messages[1].text == EmptyFileMessage("empty.dat"));
+    CHECK(Mentions(ui.messages[2], "SerialSync.txt"));
+    CHECK(manager.Names() == std::vector<std::string>{"REPORT.DOC", "first.txt", "third.txt"});
+    CHECK(ReadWholeFile(outbox + "\\REPORT.DOC") == "listed");
+    CHECK(ReadWholeFile(outbox + "\\serialsync.txt") == "reserved");
+    CHECK_FALSE(FileExists(outbox + "\\empty.dat"));
+    CHECK(ReadWholeFile(outbox + "\\third.txt") == "3");
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "Add lists a file only when its copy into the outgoing folder succeeded") {
+    ScratchFolder source;
+    std::string clash = source.WriteFile("clash.txt", "clash");
+    std::string fine = source.WriteFile("fine.txt", "fine");
+
+    SUBCASE("the outgoing folder cannot be entered: the list starts empty and stays so") {
+        stored.outgoingFolder = root / "Gone";
+        StoreSettings(stored);
+        OpenManager manager(ui);
+        CHECK(manager.RowCount() == 0);
+        CHECK_FALSE(manager.IsEnabled(IDC_REMOVE));
+        ui.filesToChoose = std::vector<std::string>{clash};
+        manager.Click(IDC_ADD);
+        CHECK(manager.RowCount() == 0);
+        CHECK_FALSE(manager.IsEnabled(IDC_REMOVE));
+        REQUIRE(ui.messages.size() == 1);
+        CHECK(Mentions(ui.messages[0], "clash.txt could not be copied"));
+    }
+    SUBCASE("a folder of the file's name is in the way") {
+        root.MakeFolder("Outbox\\clash.txt");
+        StoreSettings(stored);
+        OpenManager manager(ui);
+        ui.filesToChoose = std::vector<std::string>{clash, fine};
+        manager.Click(IDC_ADD);
+        CHECK(manager.Names() == std::vector<std::string>{"fine.txt"});
+        REQUIRE(ui.messages.size() == 1);
+        CHECK(Mentions(ui.messages[0], "clash.txt could not be copied"));
+    }
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "Remove asks, then deletes the file and its row") {
+    root.WriteFile("Outbox\\a.txt", "a");
+    root.WriteFile("Outbox\\b.txt", "b");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    REQUIRE(manager.RowCount() == 2);
+    std::string second = manager.Cell(1, 0);
+    std::string first = manager.Cell(0, 0);
+
+    SUBCASE("No keeps row and file") {
+        ui.answers = {IDNO};
+        manager.SelectRow(1);
+        manager.Click(IDC_REMOVE);
+        REQUIRE(ui.messages.size() == 1);
+        CHECK(ui.messages[0].text == Question(second));
+        CHECK(ui.messages[0].style == (MB_ICONQUESTION | MB_YESNO));
+        CHECK(manager.RowCount() == 2);
+        CHECK(FileExists(outbox + "\\" + second));
+    }
+    SUBCASE("Yes removes the selected row; the last removal disables Remove") {
+        manager.SelectRow(1);
+        manager.Click(IDC_REMOVE);
+        CHECK(manager.Names() == std::vector<std::string>{first});
+        CHECK_FALSE(FileExists(outbox + "\\" + second));
+        CHECK_FALSE(manager.IsRowSelected(0));
+        CHECK(manager.IsEnabled(IDC_REMOVE));
+
+        manager.SelectRow(0);
+        manager.Click(IDC_REMOVE);
+        CHECK(manager.RowCount() == 0);
+        CHECK_FALSE(FileExists(outbox + "\\" + first));
+        CHECK_FALSE(manager.IsEnabled(IDC_REMOVE));
+        CHECK(ui.messages.size() == 2);
+    }
+    SUBCASE("without a selected row nothing is asked") {
+        LVITEMA none = {};
+        none.stateMask = LVIS_SELECTED;
+        SendMessageA(manager.Control(IDC_FILE_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&none));
+        manager.Click(IDC_REMOVE);
+        CHECK(ui.messages.empty());
+        CHECK(manager.RowCount() == 2);
+    }
+    SUBCASE("a file already gone from the folder leaves the list quietly") {
+        DeleteFileA((outbox + "\\" + first).c_str());
+        manager.SelectRow(0);
+        manager.Click(IDC_REMOVE);
+        CHECK(ui.messages.size() == 1);
+        CHECK(manager.Names() == std::vector<std::string>{second});
+    }
+    SUBCASE("a file that cannot be deleted keeps its row, with a message") {
+        HANDLE busy = CreateFileA((outbox + "\\" + first).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        manager.SelectRow(0);
+        manager.Click(IDC_REMOVE);
+        CloseHandle(busy);
+        REQUIRE(ui.messages.size() == 2);
+        CHECK(Mentions(ui.messages[1], first + " could not be deleted"));
+        CHECK(manager.RowCount() == 2);
+        CHECK(FileExists(outbox + "\\" + first));
+    }
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "names longer than 99 characters are compared, removed and moved whole") {
+    std::string stem(110, 'n');
+    root.WriteFile("Outbox\\" + stem + "1.txt", "one");
+    root.WriteFile("Outbox\\" + stem + "2.txt", "two");
+    ScratchFolder source;
+    std::string upperOne = stem + "1.TXT";
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    REQUIRE(Sorted(manager.Names()) == std::vector<std::string>{stem + "1.txt", stem + "2.txt"});
+
+    ui.filesToChoose = std::vector<std::string>{source.WriteFile(upperOne, "dup"),
+                                                source.WriteFile(stem + "3.txt", "three")};
+    manager.Click(IDC_ADD);
+    REQUIRE(ui.messages.size() == 1);
+    CHECK(ui.messages[0].text == DuplicateMessage(upperOne));
+    CHECK(manager.RowCount() == 3);
+
+    auto names = manager.Names();
+    int rowOfTwo = static_cast<int>(std::find(names.begin(), names.end(), stem + "2.txt") - names.begin());
+    manager.SelectRow(rowOfTwo);
+    manager.Click(IDC_REMOVE);
+    CHECK(ui.messages.back().text == Question(stem + "2.txt"));
+    CHECK_FALSE(FileExists(outbox + "\\" + stem + "2.txt"));
+    CHECK(FileExists(outbox + "\\" + stem + "1.txt"));
+
+    manager.SelectPage(1);
+    manager.Type(IDC_OUTGOING_FOLDER, newOutbox);
+    manager.PressDone();
+    CHECK(ReadWholeFile(newOutbox + "\\" + stem + "1.txt") == "one");
+    CHECK(ReadWholeFile(newOutbox + "\\" + stem + "3.txt") == "three");
+    CHECK_FALSE(FileExists(outbox + "\\" + stem + "1.txt"));
+}
+
+TEST_CASE_FIXTURE(ManagerFixture,
+                  "closing with another outgoing folder moves the listed files and leaves the rest") {
+    root.WriteFile("Outbox\\a.txt", "a");
+    root.WriteFile("Outbox\\empty.txt", "");
+    root.WriteFile("Outbox\\serialsync.txt", "reserved");
+    root.MakeFolder("Outbox\\Sub");
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    ScratchFolder source;
+    StoreSettings(stored);
+    OpenManager manager(ui);
+
+    manager.SelectPage(1);
+    manager.Type(IDC_OUTGOING_FOLDER, newOutbox);
+    manager.SelectPage(0);
+    ui.filesToChoose = std::vector<std::string>{source.WriteFile("b.txt", "b")};
+    manager.Click(IDC_ADD);
+    CHECK(ReadWholeFile(outbox + "\\b.txt") == "b");
+    manager.PressDone();
+
+    CHECK(ReadWholeFile(newOutbox + "\\a.txt") == "a");
+    CHECK(ReadWholeFile(newOutbox + "\\b.txt") == "b");
+    CHECK_FALSE(FileExists(outbox + "\\a.txt"));
+    CHECK_FALSE(FileExists(outbox + "\\b.txt"));
+    CHECK(FileExists(outbox + "\\empty.txt"));
+    CHECK(ReadWholeFile(outbox + "\\serialsync.txt") == "reserved");
+    CHECK(IsExistingFolder(outbox + "\\Sub"));
+    CHECK_FALSE(FileExists(newOutbox + "\\empty.txt"));
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "the same outgoing folder spelt differently keeps every file") {
+    root.WriteFile("Outbox\\keep.txt", "keep me");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    std::string otherSpelling;
+    SUBCASE("trailing backslash") {
+        otherSpelling = outbox + "\\";
+    }
+    SUBCASE("other letter case") {
+        otherSpelling = root.path() + "\\OUTBOX";
+    }
+    manager.Type(IDC_OUTGOING_FOLDER, otherSpelling);
+    manager.PressDone();
+
+    CHECK(ui.messages.empty());
+    CHECK(StoredText(settings::kFolderForSFiles) == otherSpelling);
+    CHECK(ReadWholeFile(outbox + "\\keep.txt") == "keep me");
+}
