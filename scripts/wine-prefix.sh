@@ -13,14 +13,23 @@ quiet() { "$@" >/dev/null 2>&1 </dev/null 9>&-; }
 
 # Wine's desktop process starts with the first window and inherits that program's output; a test's
 # output pipe would then stay open for as long as the desktop lingers. Start it here, detached.
-start_desktop() { setsid wine explorer.exe /desktop >/dev/null 2>&1 </dev/null 9>&- & }
+start_desktop() {
+  setsid wine explorer.exe /desktop >/dev/null 2>&1 </dev/null 9>&- &
+  local pid tries
+  for tries in $(seq 50); do
+    for pid in $(pgrep -f 'explorer.exe /desktop'); do
+      tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    sleep 0.1
+  done
+}
 
 exec 9>"$build/.wineprefix.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  quiet wineserver -p || true  # fails when this prefix's server already runs
+  quiet wineserver -p
   quiet wine wineboot -i
   quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
   quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
@@ -29,8 +38,11 @@ if [ ! -f "$WINEPREFIX/.kestrin-ready" ]; then
     cp -n /usr/share/wine/fonts/*.tt? "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
   touch "$WINEPREFIX/.kestrin-ready"
-else
-  quiet wineserver -p || true  # fails when this prefix's server already runs
-  quiet wine wineboot
+  # The processes that wineboot started know nothing of the display driver chosen after them: a
+  # fresh server starts them again with it.
+  quiet wineserver -k || true
+  quiet wineserver -w || true
 fi
+quiet wineserver -p || true # fails when this prefix's server already runs
+quiet wine wineboot
 start_desktop
