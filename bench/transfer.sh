@@ -3,13 +3,11 @@
 #  - send and receive throughput of a 64 MiB file as a ratio to CopyFileA of the same bytes (target >= 0.5)
 #  - peak memory of a 1 MiB against a 64 MiB transfer (target: less than 1 MiB apart)
 #  - per-file time of a synchronisation with 200 and with 2000 small files (target ratio <= 1.2)
-# Usage: bench/transfer.sh [BUILD_DIR]   (default: build). Builds the conduit if needed.
+# Usage: bench/transfer.sh [BUILD_DIR]   (default: build). Builds what it needs.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$source_dir/build}" && pwd)
-cmake --build "$build" -j2 --target KestrinConduit >/dev/null
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -o "$build/bin/transfer_bench.exe" \
-  "$source_dir/bench/transfer_bench.cpp" -lpsapi
+cmake --build "$build" -j2 --target transfer_bench >/dev/null
 # The program writes Windows line ends.
 bench() { "$build/wine-run" "$build/bin/transfer_bench.exe" "$@" </dev/null | tr -d '\r'; }
 field() { sed -n "s/^$1 .*ratio \([0-9.]*\)$/\1/p" <<<"$2"; }
