@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, and that no binary needs a MinGW runtime DLL.
+# the Palm DLLs, the manager's resources, and that no binary needs a MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -42,6 +42,22 @@ done
 if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -qE ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
   fail "KestrinConduit.dll imports an ordinal-only Palm call by name"
 fi
+
+# The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
+manager="$bin/KestrinManager.exe"
+resources=$(wrestool -l "$manager" 2>/dev/null)
+grep -q -- '--type=5 --name=103 ' <<<"$resources" || fail "KestrinManager.exe has no dialog template 103"
+grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "KestrinManager.exe has no icon group 128"
+# "width height bits" of a bitmap resource, from its BITMAPINFOHEADER.
+bitmap_shape() {
+  wrestool -x --raw --type=2 --name="$1" "$manager" 2>/dev/null | od -An -t d4 -j4 -N8 | tr -s ' ' | sed 's/^ //' | tr '\n' ' '
+  wrestool -x --raw --type=2 --name="$1" "$manager" 2>/dev/null | od -An -t d2 -j14 -N2 | tr -d ' '
+}
+for expected in "129:48 19 4" "130:48 19 1" "131:83 67 4" "132:1392 16 8" "133:1392 16 1"; do
+  name=${expected%%:*}
+  shape=$(bitmap_shape "$name")
+  [ "$shape" = "${expected#*:}" ] || fail "KestrinManager.exe bitmap $name is '$shape', not '${expected#*:}'"
+done
 
 echo "$failures binary checks failed"
 [ "$failures" -eq 0 ]
