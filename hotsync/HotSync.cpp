@@ -88,8 +88,7 @@ void PrintLog() {
     }
 }
 
-template <class Fn>
-Fn Export(HMODULE module, const char* name) {
+template <class Fn> Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 

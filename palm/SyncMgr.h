@@ -141,14 +141,14 @@ static_assert(offsetof(CCardInfo, m_FreeRam) == 15, "card free RAM");
 #endif
 
 extern "C" {
-SYNC20_API long __cdecl SyncRegisterConduit(CONDHANDLE* handle);        // ordinal 22
-SYNC20_API long __cdecl SyncUnRegisterConduit(CONDHANDLE handle);       // ordinal 23
+SYNC20_API long __cdecl SyncRegisterConduit(CONDHANDLE* handle);                               // ordinal 22
+SYNC20_API long __cdecl SyncUnRegisterConduit(CONDHANDLE handle);                              // ordinal 23
 SYNC20_API long __cdecl SyncOpenDB(const char* name, int cardNo, BYTE* handle, BYTE openMode); // 26
-SYNC20_API long __cdecl SyncCreateDB(CDbCreateDB* create);              // ordinal 27
-SYNC20_API long __cdecl SyncCloseDB(BYTE handle);                       // ordinal 28
-SYNC20_API long __cdecl SyncDeleteDB(const char* name, int cardNo);     // ordinal 29
-SYNC20_API long __cdecl SyncWriteRec(CRawRecordInfo* record);           // ordinal 32
-SYNC20_API long __cdecl SyncReadRecordByIndex(CRawRecordInfo* record);  // ordinal 36
+SYNC20_API long __cdecl SyncCreateDB(CDbCreateDB* create);                                     // ordinal 27
+SYNC20_API long __cdecl SyncCloseDB(BYTE handle);                                              // ordinal 28
+SYNC20_API long __cdecl SyncDeleteDB(const char* name, int cardNo);                            // ordinal 29
+SYNC20_API long __cdecl SyncWriteRec(CRawRecordInfo* record);                                  // ordinal 32
+SYNC20_API long __cdecl SyncReadRecordByIndex(CRawRecordInfo* record);                         // ordinal 36
 
 SYNC20_API long __cdecl SyncFindDbByName(SyncFindDbByNameParams* params, SyncDatabaseInfoType* info);
 SYNC20_API long __cdecl SyncReadSingleCardInfo(CCardInfo* info);

@@ -25,7 +25,8 @@ std::optional<std::string> ReadString(HKEY key, const char* name) {
     DWORD type = 0;
     DWORD size = sizeof(buffer);
     // A value longer than the buffer fails with ERROR_MORE_DATA and so counts as missing.
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ) {
         return std::nullopt;
     }
@@ -40,7 +41,8 @@ std::optional<DWORD> ReadDword(HKEY key, const char* name) {
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value)) {
         return std::nullopt;
     }

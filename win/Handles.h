@@ -8,8 +8,7 @@
 namespace win {
 
 // Owns a handle of one kind; Traits says what "no handle" is and how to close one.
-template <class Traits>
-class UniqueHandle {
+template <class Traits> class UniqueHandle {
 public:
     using Handle = typename Traits::Handle;
 

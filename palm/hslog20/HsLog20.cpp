@@ -28,9 +28,12 @@ extern "C" long __cdecl LogAddEntry(const char* text, int activity, BOOL timeSta
     return 0;
 }
 
-extern "C" EMU_API int __cdecl EmuLogEntryCount() { return static_cast<int>(Entries().size()); }
+extern "C" EMU_API int __cdecl EmuLogEntryCount() {
+    return static_cast<int>(Entries().size());
+}
 
-extern "C" EMU_API BOOL __cdecl EmuLogEntry(int index, char* text, int textSize, int* activity, BOOL* timeStamp) {
+extern "C" EMU_API BOOL __cdecl EmuLogEntry(int index, char* text, int textSize, int* activity,
+                                            BOOL* timeStamp) {
     if (index < 0 || index >= EmuLogEntryCount()) {
         return FALSE;
     }
@@ -47,4 +50,6 @@ extern "C" EMU_API BOOL __cdecl EmuLogEntry(int index, char* text, int textSize,
     return TRUE;
 }
 
-extern "C" EMU_API void __cdecl EmuLogClear() { Entries().clear(); }
+extern "C" EMU_API void __cdecl EmuLogClear() {
+    Entries().clear();
+}

@@ -32,7 +32,8 @@ extern "C" HINSTANCE __cdecl PalmLoadLanguage(const char* fileName, HINSTANCE ow
     if (fileName == nullptr) {
         return owner;
     }
-    HINSTANCE language = LoadLibraryExA((FolderOf(owner) + fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HINSTANCE language =
+        LoadLibraryExA((FolderOf(owner) + fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return language != nullptr ? language : owner;
 }
 
@@ -44,6 +45,12 @@ extern "C" void __cdecl PalmFreeLanguage(HINSTANCE language, HINSTANCE owner) {
     }
 }
 
-extern "C" EMU_API int __cdecl EmuLanguageLoadCount() { return loads; }
-extern "C" EMU_API int __cdecl EmuLanguageFreeCount() { return frees; }
-extern "C" EMU_API HINSTANCE __cdecl EmuLastFreedLanguage() { return lastFreed; }
+extern "C" EMU_API int __cdecl EmuLanguageLoadCount() {
+    return loads;
+}
+extern "C" EMU_API int __cdecl EmuLanguageFreeCount() {
+    return frees;
+}
+extern "C" EMU_API HINSTANCE __cdecl EmuLastFreedLanguage() {
+    return lastFreed;
+}

@@ -12,9 +12,13 @@ using testing::ConduitDll;
 
 namespace {
 
-std::string Bytes(const char* buffer, size_t size) { return std::string(buffer, size); }
+std::string Bytes(const char* buffer, size_t size) {
+    return std::string(buffer, size);
+}
 
-ConduitRequestInfo NameRequest() { return {kConduitRequestVersion, kConduitRequestSize, 0, 0}; }
+ConduitRequestInfo NameRequest() {
+    return {kConduitRequestVersion, kConduitRequestSize, 0, 0};
+}
 
 } // namespace
 
@@ -46,7 +50,9 @@ TEST_CASE("GetConduitInfo checks its arguments in order") {
     SUBCASE("a null output buffer is reported before anything else is looked at") {
         CHECK(conduit.getConduitInfo(99, nullptr, nullptr, nullptr) == 0x1071);
     }
-    SUBCASE("a null size pointer") { CHECK(conduit.getConduitInfo(99, nullptr, buffer, nullptr) == 0x1077); }
+    SUBCASE("a null size pointer") {
+        CHECK(conduit.getConduitInfo(99, nullptr, buffer, nullptr) == 0x1077);
+    }
     SUBCASE("kind 0 needs a request of version 1 and size 80") {
         CHECK(conduit.getConduitInfo(0, nullptr, buffer, &size) == 0x1074);
         ConduitRequestInfo wrong = {1, 81, 0, 0};

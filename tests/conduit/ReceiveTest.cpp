@@ -168,11 +168,8 @@ TEST_CASE("a file that exists on the PC meets the FromPalmToPC policy") {
         conduitSettings.fromPalmToPC = settings::Ask;
         ReceiveFiles();
         REQUIRE(answerer.questions().size() == 1);
-        const Question& question = answerer.questions()[0];
-        CHECK(question.text == "File notes.txt already exists on your PC! Overwrite?");
-        CHECK(question.caption == "Kestrin Conduit");
-        CHECK(question.type == (MB_YESNO | MB_ICONWARNING));
-        CHECK(question.owner == nullptr);
+        CheckOverwriteQuestion(answerer.questions()[0],
+                               "File notes.txt already exists on your PC! Overwrite?");
         CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("old notes"));
         CHECK(FileDatabaseData("notes.txt") == std::string("new notes from the handheld"));
         CHECK_FALSE(DatabaseExists(kQueueDatabaseName));

@@ -204,11 +204,8 @@ TEST_CASE("a file database of the same name meets the FromPCToPalm policy") {
         conduitSettings.fromPCToPalm = settings::Ask;
         SendFiles();
         REQUIRE(answerer.questions().size() == 1);
-        const Question& question = answerer.questions()[0];
-        CHECK(question.text == "File notes.txt already exists on your Palm Device! Overwrite?");
-        CHECK(question.caption == "Kestrin Conduit");
-        CHECK(question.type == (MB_YESNO | MB_ICONWARNING));
-        CHECK(question.owner == nullptr);
+        CheckOverwriteQuestion(answerer.questions()[0],
+                               "File notes.txt already exists on your Palm Device! Overwrite?");
         CHECK(FileDatabaseData("notes.txt") == old);
         CHECK(ReadBytes(sync.outbox("notes.txt")) == fresh);
     }

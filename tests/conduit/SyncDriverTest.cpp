@@ -202,7 +202,8 @@ TEST_CASE("ReadSettings takes the folders, the policies and the archiver") {
         RegDeleteValueA(key.get(), settings::kFolderForSFiles);
         std::string expandable = "C:\\In";
         RegSetValueExA(key.get(), settings::kFolderForRFiles, 0, REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(expandable.c_str()), static_cast<DWORD>(expandable.size() + 1));
+                       reinterpret_cast<const BYTE*>(expandable.c_str()),
+                       static_cast<DWORD>(expandable.size() + 1));
         ReadSettings();
         CHECK_FALSE(conduitSettings.sendFolder.has_value());
         CHECK_FALSE(conduitSettings.receiveFolder.has_value());

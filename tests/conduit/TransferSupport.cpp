@@ -5,6 +5,8 @@
 #include "palm/HandheldEmu.h"
 #include "palm/SyncMgr.h"
 
+#include <doctest/doctest.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -102,6 +104,13 @@ ArchiverRegistration::~ArchiverRegistration() {
             settings::WriteString(key.get(), nullptr, *previous_);
         }
     }
+}
+
+void CheckOverwriteQuestion(const Question& question, const std::string& text) {
+    CHECK(question.text == text);
+    CHECK(question.caption == "Kestrin Conduit");
+    CHECK(question.type == (MB_YESNO | MB_ICONWARNING));
+    CHECK(question.owner == nullptr);
 }
 
 QuestionAnswerer::QuestionAnswerer(int answer) {

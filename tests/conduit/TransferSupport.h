@@ -52,6 +52,10 @@ struct Question {
     UINT type;
 };
 
+// The conduit's overwrite question: that text, caption "Kestrin Conduit", Yes and No with the warning
+// icon, owned by no window.
+void CheckOverwriteQuestion(const Question& question, const std::string& text);
+
 // Answers every question of the conduit with `answer` (IDYES, IDNO …) and records the questions.
 class QuestionAnswerer {
 public:
