@@ -30,10 +30,15 @@ long RunSynchronisation(PROGRESSFN progress) {
     LogAddEntry("", slSyncStarted, FALSE);
     sentCount = 0;
     receivedCount = 0;
-    ReadSettings();
-    ReceiveFiles();
-    SendFiles();
-    UpdateTransferCounts();
+    // Nothing may leave OpenConduit by an exception (out of memory, say): the rest of the work is
+    // given up, and the synchronisation still ends and unregisters.
+    try {
+        ReadSettings();
+        ReceiveFiles();
+        SendFiles();
+        UpdateTransferCounts();
+    } catch (...) {
+    }
     LogAddEntry(kConduitName, slSyncFinished, FALSE);
     SyncUnRegisterConduit(conduit);
     return 0;
