@@ -253,12 +253,7 @@ TEST_CASE("handheld.exe makes the transfer-count preference the conduit updates"
     REQUIRE(RunTool("prefs " + folder + " --create").exitCode == 0);
 
     BYTE data[42] = {};
-    CSyncPreference pref = {};
-    pref.m_Creator = kCreatorKestrin;
-    pref.m_ReqBytes = 42;
-    pref.m_Backup = 1;
-    pref.m_dwDataSize = 42;
-    pref.m_pData = data;
+    CSyncPreference pref = TransferCountPreference(data);
     REQUIRE(SyncReadAppPreference(&pref) == 0);
     CHECK(pref.m_ActSize == 42);
     CHECK(data[0] == 0);

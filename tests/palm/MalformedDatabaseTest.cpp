@@ -111,12 +111,7 @@ TEST_CASE("a malformed preference database gives no preference") {
     AttachedHandheld handheld;
     REQUIRE(WriteWholeFile((handheld.folder / "^saved ^preferences.pdb"), Pattern(90, 3)));
     BYTE data[42] = {};
-    CSyncPreference pref = {};
-    pref.m_Creator = kCreatorKestrin;
-    pref.m_ReqBytes = 42;
-    pref.m_Backup = 1;
-    pref.m_dwDataSize = 42;
-    pref.m_pData = data;
+    CSyncPreference pref = TransferCountPreference(data);
     CHECK(SyncReadAppPreference(&pref) != 0);
     CHECK(SyncWriteAppPreference(&pref) != 0);
     CHECK(pref.m_RetBytes == 0);

@@ -78,4 +78,14 @@ int CountRecords(const std::string& name) {
     return count;
 }
 
+CSyncPreference TransferCountPreference(BYTE (&data)[42]) {
+    CSyncPreference pref = {};
+    pref.m_Creator = kCreatorKestrin;
+    pref.m_ReqBytes = sizeof(data);
+    pref.m_Backup = 1;
+    pref.m_dwDataSize = sizeof(data);
+    pref.m_pData = data;
+    return pref;
+}
+
 } // namespace palmtest

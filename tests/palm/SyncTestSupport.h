@@ -29,6 +29,8 @@ long ReadRecord(BYTE handle, WORD index, WORD capacity, std::vector<BYTE>& out,
                 CRawRecordInfo* info = nullptr);
 // A database of `records` written and closed.
 void MakeDatabase(const std::string& name, const std::vector<std::vector<BYTE>>& records);
+// A block for the 42-byte transfer-count preference of vqKT (ID 0, backed up), reading into `data`.
+CSyncPreference TransferCountPreference(BYTE (&data)[42]);
 // Number of records of a database (opened and closed for reading).
 int CountRecords(const std::string& name);
 
