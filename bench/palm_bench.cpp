@@ -1,8 +1,8 @@
 // Figures of the emulated handheld (SYNC20.dll over palm_storage) under Wine: throughput of a
 // large file database against CopyFileA, memory of a small and a large transfer, and the cost per
 // database as the handheld fills up.
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,6 +1,6 @@
 #include "conduit/ConduitApp.h"
 
-#include "palm/PalmCmn.h"
+#include "interfaces/palm/PalmCmn.h"
 
 namespace {
 constexpr const char* kLanguageLibrary = "KESTRINCONDUITLANG.DLL";

@@ -2,7 +2,7 @@
 // load and unload. Nothing here lets an exception out.
 #include "conduit/ConduitApp.h"
 #include "conduit/SyncDriver.h"
-#include "palm/CondAPI.h"
+#include "interfaces/palm/CondAPI.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "conduit/FileHeader.h"
 
 #include "conduit/SyncDriver.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 
 #include <cstdio>

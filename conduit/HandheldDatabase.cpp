@@ -1,7 +1,7 @@
 #include "conduit/HandheldDatabase.h"
 
 #include "conduit/FileHeader.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/SyncMgr.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include "conduit/PcFiles.h"
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 
 #include <cstring>

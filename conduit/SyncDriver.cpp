@@ -1,8 +1,8 @@
 #include "conduit/SyncDriver.h"
 
 #include "conduit/Archiver.h"
-#include "palm/HSLog.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/HSLog.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 // One synchronisation: settings, the two passes and the transfer counts.
 #pragma once
 
-#include "palm/CondAPI.h"
+#include "interfaces/palm/CondAPI.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // fields and missing records. None may crash the pass or write anywhere but into the incoming folder.
 #include "conduit/PcFiles.h"
 #include "conduit/SyncDriver.h"
-#include "palm/HandheldEmu.h"
+#include "emulated/palm/HandheldEmu.h"
 #include "tests/conduit/TransferSupport.h"
 
 #include <doctest/doctest.h>

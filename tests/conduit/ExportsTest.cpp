@@ -1,6 +1,6 @@
 // What the conduit answers HotSync Manager, and its language library across loads and unloads.
 #include "conduit/ConduitApp.h"
-#include "palm/HandheldEmu.h"
+#include "emulated/palm/HandheldEmu.h"
 #include "tests/conduit/TestSupport.h"
 
 #include <doctest/doctest.h>

@@ -5,8 +5,8 @@
 #include "conduit/Archiver.h"
 #include "conduit/PcFiles.h"
 #include "conduit/SyncDriver.h"
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "tests/conduit/TransferSupport.h"
 
 #include <doctest/doctest.h>

@@ -2,7 +2,7 @@
 #include "conduit/FileHeader.h"
 #include "conduit/FileNames.h"
 #include "conduit/SyncDriver.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 
 #include <doctest/doctest.h>

@@ -4,8 +4,8 @@
 #include "conduit/Passes.h"
 #include "conduit/PcFiles.h"
 #include "conduit/SyncDriver.h"
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "tests/archivers/ArchiveFormats.h"
 #include "tests/conduit/TransferSupport.h"
 

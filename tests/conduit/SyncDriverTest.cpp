@@ -1,8 +1,8 @@
 // One synchronisation from end to end: registration, log entries, settings, transfer counts.
 #include "conduit/SyncDriver.h"
-#include "palm/HSLog.h"
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "interfaces/palm/HSLog.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 #include "tests/conduit/TestSupport.h"
 

@@ -1,7 +1,7 @@
 // Shared set-up for the conduit's tests: a scratch handheld, the Settings store, the conduit DLL.
 #pragma once
 
-#include "palm/CondAPI.h"
+#include "interfaces/palm/CondAPI.h"
 #include "tests/support/Files.h"
 #include "win/Handles.h"
 

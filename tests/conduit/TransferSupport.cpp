@@ -2,8 +2,8 @@
 
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 
 #include <doctest/doctest.h>
 

@@ -1,6 +1,6 @@
 // Database names to file names and back, on the real (case-insensitive) file system.
-#include "palm/storage/DatabaseNames.h"
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/DatabaseNames.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 #include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>

@@ -1,5 +1,5 @@
 // handheld.exe and its file-database rules, checked through SYNC20.dll as the conduit sees them.
-#include "handheld/FileDatabase.h"
+#include "emulated/handheld/FileDatabase.h"
 #include "tests/palm/SyncTestSupport.h"
 
 #include <doctest/doctest.h>

@@ -1,6 +1,6 @@
 // palm_storage on its own: blocks it did not write itself, failed commits, leftovers.
-#include "palm/storage/Database.h"
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/Database.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 #include "tests/palm/SyncTestSupport.h"
 
 #include <doctest/doctest.h>

@@ -1,8 +1,8 @@
 // Short-hands for driving our SYNC20.dll the way a conduit does.
 #pragma once
 
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "tests/palm/PalmTestSupport.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 // does, and counts loads and frees for the tests.
 #define PALMCMN_BUILD
 #define KESTRIN_EMU_BUILD
-#include "palm/HandheldEmu.h"
-#include "palm/PalmCmn.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/PalmCmn.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // whose record 0 is a 64-byte FileHeader and whose further records carry the bytes, 32 768 each.
 #pragma once
 
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 
 #include <string>
 

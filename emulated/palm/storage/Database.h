@@ -3,7 +3,7 @@
 // records into a temporary file that then replaces the old one.
 #pragma once
 
-#include "palm/storage/PdbFormat.h"
+#include "emulated/palm/storage/PdbFormat.h"
 #include "win/Handles.h"
 
 #include <memory>

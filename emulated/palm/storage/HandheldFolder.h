@@ -1,7 +1,7 @@
 // A handheld's card 0 kept as a folder: one .pdb file per database, found by name.
 #pragma once
 
-#include "palm/storage/Database.h"
+#include "emulated/palm/storage/Database.h"
 
 #include <memory>
 #include <string>

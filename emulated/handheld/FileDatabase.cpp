@@ -1,6 +1,6 @@
-#include "handheld/FileDatabase.h"
+#include "emulated/handheld/FileDatabase.h"
 
-#include "palm/storage/FileIo.h"
+#include "emulated/palm/storage/FileIo.h"
 
 #include <cstdio>
 #include <cstring>

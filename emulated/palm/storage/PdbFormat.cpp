@@ -1,4 +1,4 @@
-#include "palm/storage/PdbFormat.h"
+#include "emulated/palm/storage/PdbFormat.h"
 
 #include <cstring>
 

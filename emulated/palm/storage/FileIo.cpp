@@ -1,4 +1,4 @@
-#include "palm/storage/FileIo.h"
+#include "emulated/palm/storage/FileIo.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // preference's version (big-endian u16) followed by its bytes.
 #pragma once
 
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "handheld/Queue.h"
+#include "emulated/handheld/Queue.h"
 
-#include "handheld/FileDatabase.h"
+#include "emulated/handheld/FileDatabase.h"
 
 namespace handheld {
 namespace {

@@ -1,9 +1,9 @@
 // handheld.exe: plays the Kestrin handheld application against an emulated handheld folder —
 // lists its databases, queues PC files for the PC, extracts file databases, and makes the
 // transfer-count preference.
-#include "handheld/FileDatabase.h"
-#include "handheld/Queue.h"
-#include "palm/storage/Preferences.h"
+#include "emulated/handheld/FileDatabase.h"
+#include "emulated/handheld/Queue.h"
+#include "emulated/palm/storage/Preferences.h"
 
 #include <algorithm>
 #include <cstdio>

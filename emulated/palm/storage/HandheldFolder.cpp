@@ -1,7 +1,7 @@
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 
-#include "palm/storage/DatabaseNames.h"
-#include "palm/storage/FileIo.h"
+#include "emulated/palm/storage/DatabaseNames.h"
+#include "emulated/palm/storage/FileIo.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // (big-endian u32), records 1 to N hold their names, zero-terminated.
 #pragma once
 
-#include "palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 
 #include <string>
 #include <vector>

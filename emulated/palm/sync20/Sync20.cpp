@@ -2,10 +2,10 @@
 // time, with call counting and fault injection for the tests.
 #define SYNC20_BUILD
 #define KESTRIN_EMU_BUILD
-#include "palm/HandheldEmu.h"
-#include "palm/SyncMgr.h"
-#include "palm/storage/HandheldFolder.h"
-#include "palm/storage/Preferences.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
+#include "emulated/palm/storage/HandheldFolder.h"
+#include "emulated/palm/storage/Preferences.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "palm/storage/DatabaseNames.h"
+#include "emulated/palm/storage/DatabaseNames.h"
 
-#include "palm/storage/PdbFormat.h"
+#include "emulated/palm/storage/PdbFormat.h"
 
 #include <cstring>
 

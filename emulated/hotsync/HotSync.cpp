@@ -1,8 +1,8 @@
 // The HotSync host: attaches an emulated handheld, loads a conduit the way HotSync Manager does,
 // asks it who it is, runs one synchronisation and prints the HotSync log.
-#include "palm/CondAPI.h"
-#include "palm/HSLog.h"
-#include "palm/HandheldEmu.h"
+#include "interfaces/palm/CondAPI.h"
+#include "interfaces/palm/HSLog.h"
+#include "emulated/palm/HandheldEmu.h"
 #include "win/Handles.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "palm/storage/Database.h"
+#include "emulated/palm/storage/Database.h"
 
-#include "palm/storage/FileIo.h"
+#include "emulated/palm/storage/FileIo.h"
 
 #include <algorithm>
 

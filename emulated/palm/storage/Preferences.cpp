@@ -1,4 +1,4 @@
-#include "palm/storage/Preferences.h"
+#include "emulated/palm/storage/Preferences.h"
 
 namespace palm {
 

@@ -1,8 +1,8 @@
 // Our HotSync log: keeps the entries of this process in memory for the host to print.
 #define HSLOG20_BUILD
 #define KESTRIN_EMU_BUILD
-#include "palm/HSLog.h"
-#include "palm/HandheldEmu.h"
+#include "interfaces/palm/HSLog.h"
+#include "emulated/palm/HandheldEmu.h"
 
 #include <cstring>
 #include <string>

@@ -1,0 +1,46 @@
+// Where every piece of an installation lives: what Setup creates and UnInstall removes. Folder
+// paths are recorded without a trailing backslash; all names compare without regard to case.
+#pragma once
+
+namespace layout {
+
+// Palm Desktop's record of HotSync Manager's program (HKEY_CURRENT_USER); the HotSync folder is
+// that path cut before its last backslash.
+inline constexpr const char* kHotSyncKeyPath = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+inline constexpr const char* kHotSyncPathValue = "HotSyncPath";
+
+inline constexpr const char* kDefaultInstallFolder = "C:\\Program Files\\Orvelle\\Kestrin Manager";
+
+// The conduit's registration with HotSync Manager.
+inline constexpr const char* kCreatorId = "vqKT";
+inline constexpr const char* kConduitFileName = "KestrinConduit.dll";
+inline constexpr unsigned long kConduitPriority = 2;
+
+// Files of the HotSync folder.
+inline constexpr const char* kCondMgrFileName = "condmgr.dll";
+
+// Files of the install folder.
+inline constexpr const char* kManagerFileName = "KestrinManager.exe";
+inline constexpr const char* kUnInstallFileName = "UnInstall.exe";
+inline constexpr const char* kHandheldAppFileName = "Kestrin.prc";
+// Outbox and Inbox: settings::kOutboxFolderName and settings::kInboxFolderName.
+
+// The package Setup unpacks, opened from Setup's current folder; its first entry is the conduit.
+inline constexpr const char* kPackageFileName = "data.z";
+inline constexpr const char* kUnrarFileName = "unrar.dll";
+
+// The program group: the shell's programs folder (CSIDL_PROGRAMS) + these two levels.
+inline constexpr const char* kGroupParentFolderName = "Orvelle";
+inline constexpr const char* kGroupFolderName = "Kestrin";
+inline constexpr const char* kManagerShortcutName = "Kestrin Manager.lnk";
+inline constexpr const char* kUnInstallShortcutName = "UnInstall Kestrin Manager.lnk";
+inline constexpr const char* kHandheldAppShortcutName = "Kestrin for Palm.lnk";
+
+// The uninstall entry (HKEY_LOCAL_MACHINE).
+inline constexpr const char* kUninstallKeyPath =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
+inline constexpr const char* kDisplayNameValue = "DisplayName";
+inline constexpr const char* kDisplayName = "Kestrin Manager v2.1";
+inline constexpr const char* kUninstallStringValue = "UninstallString";
+
+} // namespace layout
