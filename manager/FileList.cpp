@@ -57,6 +57,7 @@ void ManagerDialog::AddFiles() {
         return;
     }
     for (const std::string& path : *chosen) {
+        // The chooser's answer ends at its first empty name; nothing after it was chosen.
         if (path.empty()) {
             break;
         }

@@ -6,15 +6,25 @@
 #include "manager/resource.h"
 #include "settings/Settings.h"
 
+namespace {
+
+// The buttons of each policy group, indexed by the stored policy number.
+static_assert(settings::Overwrite == 0 && settings::DoNothing == 1 && settings::Ask == 2,
+              "the button tables are indexed by the policy numbers");
+constexpr int kPcToPalmButtons[] = {IDC_PC_TO_PALM_OVERWRITE, IDC_PC_TO_PALM_DO_NOTHING, IDC_PC_TO_PALM_ASK};
+constexpr int kPalmToPcButtons[] = {IDC_PALM_TO_PC_OVERWRITE, IDC_PALM_TO_PC_DO_NOTHING, IDC_PALM_TO_PC_ASK};
+
+} // namespace
+
 void ManagerDialog::ApplySettingsToControls() {
     outgoingFolderEdit.SetWindowText(outgoingFolder);
     incomingFolderEdit.SetWindowText(incomingFolder);
     // A policy outside 0 to 2 selects no button of its group.
     if (pcToHandheldPolicy <= settings::Ask) {
-        CheckDlgButton(IDC_PC_TO_PALM_OVERWRITE + static_cast<int>(pcToHandheldPolicy), true);
+        CheckDlgButton(kPcToPalmButtons[pcToHandheldPolicy], true);
     }
     if (handheldToPcPolicy <= settings::Ask) {
-        CheckDlgButton(IDC_PALM_TO_PC_OVERWRITE + static_cast<int>(handheldToPcPolicy), true);
+        CheckDlgButton(kPalmToPcButtons[handheldToPcPolicy], true);
     }
     bool compress = archiver != settings::NoArchiver;
     CheckDlgButton(IDC_COMPRESS, compress);

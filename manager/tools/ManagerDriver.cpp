@@ -1,10 +1,16 @@
 // Drives a running KestrinManager from outside, for the screenshot script and the benchmark.
-//   ManagerDriver open-time PROGRAM ROWS  starts PROGRAM, prints the milliseconds until its dialog
-//                                         shows with ROWS listed files, then closes it
-//   ManagerDriver wait                    waits until the manager's dialog shows and activates it
-//   ManagerDriver page N                  switches the running manager to page N (0 Files, 1 Settings, 2
-//   About) ManagerDriver rect                    prints the dialog's window rectangle: left top width height
-//   ManagerDriver close                   closes the manager as its close box does
+// Commands:
+//   open-time PROGRAM ROWS
+//       starts PROGRAM, prints the milliseconds until its dialog shows with ROWS listed files, then
+//       closes it
+//   wait
+//       waits until the manager's dialog shows and activates it
+//   page N
+//       switches the running manager to page N (0 Files, 1 Settings, 2 About)
+//   rect
+//       prints the dialog's window rectangle: left top width height
+//   close
+//       closes the manager as its close box does
 #include "manager/resource.h"
 
 #include <windows.h>

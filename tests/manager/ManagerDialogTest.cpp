@@ -190,3 +190,27 @@ TEST_CASE_FIXTURE(ManagerFixture,
     CHECK_FALSE(StoredNumber(settings::kArchiver).has_value());
     CHECK(FileExists(outbox + "\\waiting.doc"));
 }
+
+TEST_CASE_FIXTURE(ManagerFixture, "numbers stored with the wrong size or type count as missing") {
+    stored.widths[0] = 150;
+    stored.fromPCToPalm = settings::Overwrite;
+    StoreSettings(stored);
+    {
+        win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
+        const BYTE twoBytes[] = {150, 0};
+        const BYTE oneByte[] = {settings::WinZip};
+        const BYTE binary[] = {settings::DoNothing, 0, 0, 0};
+        RegSetValueExA(key.get(), settings::kNameWidth, 0, REG_DWORD, twoBytes, sizeof(twoBytes));
+        RegSetValueExA(key.get(), settings::kArchiver, 0, REG_DWORD, oneByte, sizeof(oneByte));
+        RegSetValueExA(key.get(), settings::kFromPCToPalm, 0, REG_BINARY, binary, sizeof(binary));
+    }
+    OpenManager manager(ui);
+
+    CHECK(manager.ColumnWidth(0) == 202);
+    CHECK_FALSE(manager.IsChecked(IDC_COMPRESS));
+    CHECK(manager.IsChecked(IDC_PC_TO_PALM_ASK));
+    CHECK_FALSE(manager.IsChecked(IDC_PC_TO_PALM_DO_NOTHING));
+    manager.PressDone();
+    CHECK(StoredNumber(settings::kNameWidth) == 202u);
+    CHECK(StoredNumber(settings::kArchiver) == DWORD{settings::NoArchiver});
+}
