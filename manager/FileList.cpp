@@ -6,11 +6,30 @@
 #include "manager/resource.h"
 #include "win/Handles.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 constexpr UINT kWarning = MB_ICONEXCLAMATION | MB_OK;
 
 const char* const kColumnHeadings[] = {"Name", "Size", "Date", "Time"};
+
+// A message box shows this many names at most; the rest are counted.
+constexpr size_t kMaxNamesShown = 20;
+
+std::string FilesLeftBehindMessage(const std::string& oldFolder, const std::vector<std::string>& names) {
+    std::string text = "These files were not moved into the new folder for files to be transferred, because "
+                       "files of the same names are already there. They stay in " +
+                       oldFolder + ":";
+    for (size_t i = 0; i < names.size() && i < kMaxNamesShown; ++i) {
+        text += "\n" + names[i];
+    }
+    if (names.size() > kMaxNamesShown) {
+        text += "\n... and " + std::to_string(names.size() - kMaxNamesShown) + " more.";
+    }
+    return text;
+}
 
 } // namespace
 
@@ -159,17 +178,26 @@ void ManagerDialog::SelectFirstRow() {
 
 void ManagerDialog::RelocateListedFiles() {
     std::string newFolder = outgoingFolderEdit.GetWindowText();
-    if (newFolder == outgoingFolder) {
+    if (IsSameFolder(newFolder, outgoingFolder)) {
         return;
     }
+    std::vector<std::string> stayed;
     int rows = fileList.GetItemCount();
     for (int row = 0; row < rows; ++row) {
         std::string name = fileList.GetItemText(row, 0);
         std::string source = JoinPath(outgoingFolder, name);
-        // The same folder spelt differently makes each copy land on its own source: the copy is
-        // refused and the file stays.
-        if (IsExistingFile(source) && CopyReplacing(source, JoinPath(newFolder, name))) {
-            DeleteFileIfPresent(source);
+        std::string target = JoinPath(newFolder, name);
+        if (!IsExistingFile(source) || IsSameFile(source, target)) {
+            continue;
         }
+        if (CopyWithoutReplacing(source, target)) {
+            DeleteFileIfPresent(source);
+        } else if (IsExistingEntry(target)) {
+            // The new folder's own file of that name is never replaced; the listed one stays put.
+            stayed.push_back(name);
+        }
+    }
+    if (!stayed.empty()) {
+        ui.ShowMessage(m_hWnd, FilesLeftBehindMessage(outgoingFolder, stayed), kWarning);
     }
 }

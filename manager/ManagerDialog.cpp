@@ -240,8 +240,15 @@ void ManagerDialog::LoadSettings() {
     if (!key) {
         return;
     }
-    outgoingFolder = settings::ReadString(key.get(), settings::kFolderForSFiles).value_or(outgoingFolder);
-    incomingFolder = settings::ReadString(key.get(), settings::kFolderForRFiles).value_or(incomingFolder);
+    // A relative folder stored earlier means the same folder for the whole run, from the start folder.
+    auto fullFolder = [this](const std::string& folder) {
+        std::string full = FullPathFrom(startFolder, folder);
+        return full.empty() ? folder : full;
+    };
+    outgoingFolder =
+        fullFolder(settings::ReadString(key.get(), settings::kFolderForSFiles).value_or(outgoingFolder));
+    incomingFolder =
+        fullFolder(settings::ReadString(key.get(), settings::kFolderForRFiles).value_or(incomingFolder));
     handheldToPcPolicy = settings::ReadDword(key.get(), settings::kFromPalmToPC).value_or(handheldToPcPolicy);
     pcToHandheldPolicy = settings::ReadDword(key.get(), settings::kFromPCToPalm).value_or(pcToHandheldPolicy);
     const char* widthNames[] = {settings::kNameWidth, settings::kSizeWidth, settings::kDateWidth,
@@ -264,14 +271,17 @@ void ManagerDialog::SaveSettings() {
         AcceptFolder(incomingFolderEdit, "Inbox",
                      "Folder for files to be received is not found! Folder was selected by "
                      "default.");
+    bool storeFolders = AreFoldersApart(outgoing, incoming);
     win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_WRITE);
     if (!key) {
         return;
     }
     settings::WriteDword(key.get(), settings::kFromPCToPalm, pcToPalm);
     settings::WriteDword(key.get(), settings::kFromPalmToPC, palmToPc);
-    settings::WriteString(key.get(), settings::kFolderForSFiles, outgoing);
-    settings::WriteString(key.get(), settings::kFolderForRFiles, incoming);
+    if (storeFolders) {
+        settings::WriteString(key.get(), settings::kFolderForSFiles, outgoing);
+        settings::WriteString(key.get(), settings::kFolderForRFiles, incoming);
+    }
     const char* widthNames[] = {settings::kNameWidth, settings::kSizeWidth, settings::kDateWidth,
                                 settings::kTimeWidth};
     for (int column = 0; column < 4; ++column) {

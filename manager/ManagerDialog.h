@@ -59,6 +59,8 @@ private:
     void OnCompressionClicked();
     DWORD ReadPolicy(int overwriteId, int doNothingId) const;
     std::string AcceptFolder(CWnd& edit, const char* defaultName, const char* message);
+    // False, with a message, when both folders are one; both edits then show the start values.
+    bool AreFoldersApart(const std::string& outgoing, const std::string& incoming);
     DWORD ReadArchiver() const;
 
     ManagerUi& ui;

@@ -118,6 +118,74 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
+bool IsFullPath(const std::string& path) {
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+        char drive = path[0];
+        return (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    }
+    return path.compare(0, 2, "\\\\") == 0;
+}
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool HasDrive(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':';
+}
+
+// "C:" of a folder on a drive, "\\server\share" of a folder on a share.
+std::string RootOf(const std::string& folder) {
+    if (HasDrive(folder)) {
+        return folder.substr(0, 2);
+    }
+    if (folder.size() > 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+        size_t server = folder.find_first_of("\\/", 2);
+        size_t share = server == std::string::npos ? server : folder.find_first_of("\\/", server + 1);
+        return folder.substr(0, share);
+    }
+    return std::string();
+}
+
+bool SameLetterIgnoringCase(char a, char b) {
+    return (a | 0x20) == (b | 0x20);
+}
+
+std::string FullPathName(const std::string& path) {
+    char full[MAX_PATH] = {};
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return length > 0 && length < sizeof(full) ? std::string(full, length) : std::string();
+}
+
+} // namespace
+
+std::string FullPathFrom(const std::string& baseFolder, const std::string& path) {
+    if (path.empty() || IsFullPath(path)) {
+        return path;
+    }
+    std::string anchored = path;
+    if (HasDrive(path)) {
+        // "C:name" is relative to that drive's current folder: the base folder when it is on it.
+        // "C:/name" is full once its slashes are turned.
+        bool driveRelative = path.size() < 3 || !IsSeparator(path[2]);
+        if (driveRelative && HasDrive(baseFolder) && SameLetterIgnoringCase(path[0], baseFolder[0])) {
+            anchored = JoinPath(baseFolder, path.substr(2));
+        }
+    } else if (IsSeparator(path[0])) {
+        anchored = RootOf(baseFolder) + path;
+    } else {
+        anchored = JoinPath(baseFolder, path);
+    }
+    std::string full = FullPathName(anchored);
+    return IsFullPath(full) ? full : std::string();
+}
+
+bool IsExistingEntry(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool IsExistingFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -130,10 +198,37 @@ bool IsExistingFolder(const std::string& path) {
 
 namespace {
 
-bool ReadFileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& identity) {
-    win::File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && GetFileInformationByHandle(file.get(), &identity);
+// The volume and index of a file, or of a folder when `folder` is set (only that flag opens one).
+bool ReadIdentity(const std::string& path, bool folder, BY_HANDLE_FILE_INFORMATION& identity) {
+    win::File entry(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING,
+                                folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL, nullptr));
+    return entry && GetFileInformationByHandle(entry.get(), &identity);
+}
+
+// Both paths' identities, when both can be read.
+bool ReadIdentities(const std::string& first, const std::string& second, bool folders,
+                    BY_HANDLE_FILE_INFORMATION& a, BY_HANDLE_FILE_INFORMATION& b) {
+    return ReadIdentity(first, folders, a) && ReadIdentity(second, folders, b);
+}
+
+bool IsSameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The full long path in lower case, without a trailing backslash unless it is a drive's root.
+std::string ComparablePath(const std::string& path) {
+    std::string full = FullPathName(path);
+    char longPath[MAX_PATH] = {};
+    DWORD length = GetLongPathNameA(full.c_str(), longPath, sizeof(longPath));
+    if (length > 0 && length < sizeof(longPath)) {
+        full.assign(longPath, length);
+    }
+    while (full.size() > 3 && full.back() == '\\') {
+        full.pop_back();
+    }
+    return ToLower(full);
 }
 
 } // namespace
@@ -141,11 +236,17 @@ bool ReadFileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& ident
 bool IsSameFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a = {};
     BY_HANDLE_FILE_INFORMATION b = {};
-    if (!ReadFileIdentity(first, a) || !ReadFileIdentity(second, b)) {
-        return false;
+    return ReadIdentities(first, second, false, a, b) && IsSameIdentity(a, b);
+}
+
+bool IsSameFolder(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a = {};
+    BY_HANDLE_FILE_INFORMATION b = {};
+    if (IsExistingFolder(first) && IsExistingFolder(second) && ReadIdentities(first, second, true, a, b)) {
+        return IsSameIdentity(a, b);
     }
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
+    std::string comparable = ComparablePath(first);
+    return !comparable.empty() && comparable == ComparablePath(second);
 }
 
 bool CopyReplacing(const std::string& source, const std::string& target) {
@@ -153,6 +254,10 @@ bool CopyReplacing(const std::string& source, const std::string& target) {
         return false;
     }
     return CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+bool CopyWithoutReplacing(const std::string& source, const std::string& target) {
+    return CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
 }
 
 bool DeleteFileIfPresent(const std::string& path) {

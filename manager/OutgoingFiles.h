@@ -45,12 +45,26 @@ SYSTEMTIME LocalTimeOf(const FILETIME& time);
 
 // The folder, one backslash and the name; an empty folder gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// True when a path is full: a drive letter, a colon and a backslash, or two backslashes. The
+// conduit takes no other folder value.
+bool IsFullPath(const std::string& path);
+// A full path for a path that may be relative: a relative path is taken from the base folder (a
+// rooted one from the base folder's drive or share). Dots and slashes are resolved; a path that is
+// full already is kept as it is. Empty when no full path can be made.
+std::string FullPathFrom(const std::string& baseFolder, const std::string& path);
+// True when both paths name the same folder, however spelt (letter case, trailing backslash, short
+// form, dots). Folders that do not exist are compared by their full long paths.
+bool IsSameFolder(const std::string& first, const std::string& second);
 bool IsExistingFile(const std::string& path);
 bool IsExistingFolder(const std::string& path);
 // True when both paths name one and the same existing file, however spelt.
 bool IsSameFile(const std::string& first, const std::string& second);
+// Whether a file or folder of that path exists.
+bool IsExistingEntry(const std::string& path);
 // Copies a file over any file of the target's name; false when the copy failed or when both
 // paths name the same file (a copy onto itself would only risk its contents).
 bool CopyReplacing(const std::string& source, const std::string& target);
+// Copies a file only where no file or folder of the target's name exists yet.
+bool CopyWithoutReplacing(const std::string& source, const std::string& target);
 // Deletes a file, read-only or not. True when the file is gone: deleted now or already missing.
 bool DeleteFileIfPresent(const std::string& path);

@@ -70,14 +70,31 @@ DWORD ManagerDialog::ReadPolicy(int overwriteId, int doNothingId) const {
 }
 
 std::string ManagerDialog::AcceptFolder(CWnd& edit, const char* defaultName, const char* message) {
-    std::string folder = edit.GetWindowText();
+    // A relative folder is taken from the start folder, as the default folders are, and stored
+    // full: the conduit takes no relative folder.
+    std::string folder = FullPathFrom(startFolder, edit.GetWindowText());
     if (!folder.empty() && IsExistingFolder(folder)) {
+        edit.SetWindowText(folder);
         return folder;
     }
     ui.ShowMessage(m_hWnd, message, MB_ICONEXCLAMATION | MB_OK);
     folder = JoinPath(startFolder, defaultName);
     edit.SetWindowText(folder);
     return folder;
+}
+
+bool ManagerDialog::AreFoldersApart(const std::string& outgoing, const std::string& incoming) {
+    if (!IsSameFolder(outgoing, incoming)) {
+        return true;
+    }
+    ui.ShowMessage(m_hWnd,
+                   "The folder for files to be transferred and the folder for files to be received must be "
+                   "different folders! The folders were not changed.",
+                   MB_ICONEXCLAMATION | MB_OK);
+    // Back to the folders read at start, so that the listed files stay where they are.
+    outgoingFolderEdit.SetWindowText(outgoingFolder);
+    incomingFolderEdit.SetWindowText(incomingFolder);
+    return false;
 }
 
 DWORD ManagerDialog::ReadArchiver() const {

@@ -307,3 +307,79 @@ TEST_CASE_FIXTURE(ManagerFixture, "the same outgoing folder spelt differently ke
     CHECK(StoredText(settings::kFolderForSFiles) == otherSpelling);
     CHECK(ReadWholeFile(outbox + "\\keep.txt") == "keep me");
 }
+
+TEST_CASE_FIXTURE(ManagerFixture, "moving the listed files never replaces a file of the new folder") {
+    root.WriteFile("Outbox\\clash.txt", "listed");
+    root.WriteFile("Outbox\\free.txt", "free");
+    root.WriteFile("Outbox\\Busy.doc", "listed doc");
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    root.WriteFile("NewOutbox\\CLASH.TXT", "already there");
+    root.MakeFolder("NewOutbox\\busy.doc");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    REQUIRE(manager.RowCount() == 3);
+
+    manager.Type(IDC_OUTGOING_FOLDER, newOutbox);
+    manager.PressDone();
+
+    CHECK(ReadWholeFile(newOutbox + "\\free.txt") == "free");
+    CHECK_FALSE(FileExists(outbox + "\\free.txt"));
+    CHECK(ReadWholeFile(newOutbox + "\\clash.txt") == "already there");
+    CHECK(ReadWholeFile(outbox + "\\clash.txt") == "listed");
+    CHECK(IsExistingFolder(newOutbox + "\\busy.doc"));
+    CHECK(ReadWholeFile(outbox + "\\Busy.doc") == "listed doc");
+    CHECK(StoredText(settings::kFolderForSFiles) == newOutbox);
+
+    REQUIRE(ui.messages.size() == 1);
+    const ScriptedUi::Message& message = ui.messages[0];
+    CHECK(message.style == (MB_ICONEXCLAMATION | MB_OK));
+    CHECK(Mentions(message, "\nclash.txt"));
+    CHECK(Mentions(message, "\nBusy.doc"));
+    CHECK(Mentions(message, outbox));
+    CHECK_FALSE(Mentions(message, "free.txt"));
+}
+
+TEST_CASE_FIXTURE(ManagerFixture,
+                  "a long list of files left behind is named in one message, the rest counted") {
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    for (int i = 0; i < 23; ++i) {
+        std::string name = "file" + std::to_string(100 + i) + ".txt";
+        root.WriteFile("Outbox\\" + name, "listed");
+        root.WriteFile("NewOutbox\\" + name, "there");
+    }
+    StoreSettings(stored);
+    OpenManager manager(ui);
+    manager.Type(IDC_OUTGOING_FOLDER, newOutbox);
+    manager.PressDone();
+
+    REQUIRE(ui.messages.size() == 1);
+    const std::string& text = ui.messages[0].text;
+    CHECK(std::count(text.begin(), text.end(), '\n') == 21);
+    CHECK(Mentions(ui.messages[0], "... and 3 more."));
+    CHECK(testsupport::Entries(outbox).size() == 23);
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "the same outgoing folder in its short form or relative keeps every file") {
+    std::string longOutbox = root.MakeFolder("Files for the handheld");
+    root.WriteFile("Files for the handheld\\keep.txt", "keep me");
+    stored.outgoingFolder = longOutbox;
+    StoreSettings(stored);
+    CurrentDirectoryScope inRoot(root.path());
+    OpenManager manager(ui);
+    REQUIRE(manager.RowCount() == 1);
+    std::string otherSpelling;
+    SUBCASE("short form") {
+        char shortName[MAX_PATH] = {};
+        GetShortPathNameA(longOutbox.c_str(), shortName, sizeof(shortName));
+        otherSpelling = shortName;
+    }
+    SUBCASE("relative to the start folder") {
+        otherSpelling = "Files for the handheld";
+    }
+    manager.Type(IDC_OUTGOING_FOLDER, otherSpelling);
+    manager.PressDone();
+
+    CHECK(ui.messages.empty());
+    CHECK(ReadWholeFile(longOutbox + "\\keep.txt") == "keep me");
+    CHECK(testsupport::Entries(longOutbox).size() == 1);
+}

@@ -107,3 +107,51 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
         CHECK_FALSE(DeleteFileIfPresent(sub));
     }
 }
+
+TEST_CASE("full paths: what counts as full, and relative folders made full from the start folder") {
+    CHECK(IsFullPath("C:\\"));
+    CHECK(IsFullPath("c:\\data"));
+    CHECK(IsFullPath("\\\\server\\share"));
+    CHECK_FALSE(IsFullPath("C:"));
+    CHECK_FALSE(IsFullPath("C:data"));
+    CHECK_FALSE(IsFullPath("C:/data"));
+    CHECK_FALSE(IsFullPath("\\data"));
+    CHECK_FALSE(IsFullPath("1:\\data"));
+    CHECK_FALSE(IsFullPath("Outbox"));
+    CHECK_FALSE(IsFullPath(""));
+
+    const std::string base = "C:\\Program Files\\Kestrin";
+    CHECK(FullPathFrom(base, "Outbox") == "C:\\Program Files\\Kestrin\\Outbox");
+    CHECK(FullPathFrom(base, ".\\Outbox\\") == "C:\\Program Files\\Kestrin\\Outbox\\");
+    CHECK(FullPathFrom(base, "..\\Shared") == "C:\\Program Files\\Shared");
+    CHECK(FullPathFrom(base, "\\Data") == "C:\\Data");
+    CHECK(FullPathFrom(base, "c:Inbox") == "C:\\Program Files\\Kestrin\\Inbox");
+    CHECK(FullPathFrom(base, "C:/Data/Out") == "C:\\Data\\Out");
+    CHECK(FullPathFrom("\\\\server\\share\\kestrin", "\\Data") == "\\\\server\\share\\Data");
+    // A full path is kept exactly as typed.
+    CHECK(FullPathFrom(base, "D:\\Some\\..\\Where\\") == "D:\\Some\\..\\Where\\");
+    CHECK(FullPathFrom(base, "").empty());
+}
+
+TEST_CASE("the same folder is recognised however it is spelt") {
+    ScratchFolder folder;
+    std::string longName = folder.MakeFolder("Files for the handheld");
+    std::string other = folder.MakeFolder("Other");
+    char shortName[MAX_PATH] = {};
+    REQUIRE(GetShortPathNameA(longName.c_str(), shortName, sizeof(shortName)) > 0);
+    REQUIRE(std::string(shortName) != longName);
+
+    CHECK(IsSameFolder(longName, longName));
+    CHECK(IsSameFolder(longName, longName + "\\"));
+    CHECK(IsSameFolder(longName, ToLower(longName)));
+    CHECK(IsSameFolder(longName, shortName));
+    CHECK(IsSameFolder(longName, other + "\\..\\Files for the handheld"));
+    CHECK_FALSE(IsSameFolder(longName, other));
+    CHECK_FALSE(IsSameFolder(longName, folder.path()));
+
+    SUBCASE("folders that do not exist are compared by their full paths") {
+        CHECK(IsSameFolder(folder / "Missing", folder.path() + "\\MISSING\\"));
+        CHECK_FALSE(IsSameFolder(folder / "Missing", folder / "Missing2"));
+        CHECK_FALSE(IsSameFolder(folder / "Missing", longName));
+    }
+}

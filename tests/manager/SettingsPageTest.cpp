@@ -113,3 +113,104 @@ TEST_CASE_FIXTURE(ManagerFixture,
         CHECK(StoredText(settings::kFolderForRFiles) == elsewhere / "Inbox");
     }
 }
+
+namespace {
+
+const char* kSameFoldersMessage =
+    "The folder for files to be transferred and the folder for files to be received "
+    "must be different folders! The folders were not changed.";
+
+std::string ShortForm(const std::string& path) {
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(path.c_str(), shortName, sizeof(shortName));
+    return shortName;
+}
+
+} // namespace
+
+TEST_CASE_FIXTURE(ManagerFixture,
+                  "one folder for both directions gets a message and neither folder is stored") {
+    root.WriteFile("Outbox\\queued.txt", "queued");
+    std::string shared = root.MakeFolder("Shared transfer folder");
+    StoreSettings(stored);
+    CurrentDirectoryScope inRoot(root.path());
+    OpenManager manager(ui);
+    manager.SelectPage(1);
+    manager.Click(IDC_PC_TO_PALM_OVERWRITE);
+
+    SUBCASE("the received folder typed as the outgoing one in capitals") {
+        manager.Type(IDC_INCOMING_FOLDER, root.path() + "\\OUTBOX");
+    }
+    SUBCASE("with a trailing backslash") {
+        manager.Type(IDC_INCOMING_FOLDER, outbox + "\\");
+    }
+    SUBCASE("relative to the start folder") {
+        manager.Type(IDC_INCOMING_FOLDER, "Outbox");
+    }
+    SUBCASE("both changed to one new folder, once in its short form") {
+        manager.Type(IDC_OUTGOING_FOLDER, shared);
+        manager.Type(IDC_INCOMING_FOLDER, ShortForm(shared));
+        REQUIRE(ShortForm(shared) != shared);
+    }
+    SUBCASE("an emptied outgoing folder falls back onto the received one") {
+        manager.Type(IDC_OUTGOING_FOLDER, "");
+        manager.Type(IDC_INCOMING_FOLDER, outbox);
+        REQUIRE(ui.messages.empty());
+    }
+    manager.PressDone();
+
+    REQUIRE_FALSE(ui.messages.empty());
+    CHECK(ui.messages.back().text == kSameFoldersMessage);
+    CHECK(ui.messages.back().style == (MB_ICONEXCLAMATION | MB_OK));
+    CHECK(StoredText(settings::kFolderForSFiles) == outbox);
+    CHECK(StoredText(settings::kFolderForRFiles) == inbox);
+    CHECK(StoredNumber(settings::kFromPCToPalm) == DWORD{settings::Overwrite});
+    CHECK(ReadWholeFile(outbox + "\\queued.txt") == "queued");
+    CHECK(testsupport::Entries(shared).empty());
+}
+
+TEST_CASE_FIXTURE(ManagerFixture, "a relative folder is stored as a full path taken from the start folder") {
+    root.WriteFile("Outbox\\queued.txt", "queued");
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    std::string newInbox = root.MakeFolder("NewInbox");
+    ScratchFolder elsewhere;
+
+    SUBCASE("typed relative folders, while the current folder has moved elsewhere") {
+        StoreSettings(stored);
+        CurrentDirectoryScope inRoot(root.path());
+        OpenManager manager(ui);
+        CurrentDirectoryScope movedAway(elsewhere.path());
+        manager.Type(IDC_OUTGOING_FOLDER, "NewOutbox");
+        manager.Type(IDC_INCOMING_FOLDER, ".\\Outbox\\..\\NewInbox\\");
+        manager.PressDone();
+        CHECK(ui.messages.empty());
+        CHECK(StoredText(settings::kFolderForSFiles) == newOutbox);
+        CHECK(StoredText(settings::kFolderForRFiles) == newInbox + "\\");
+        CHECK(ReadWholeFile(newOutbox + "\\queued.txt") == "queued");
+    }
+    SUBCASE("a relative folder that does not exist falls back to the default") {
+        StoreSettings(stored);
+        CurrentDirectoryScope inRoot(root.path());
+        OpenManager manager(ui);
+        manager.Type(IDC_INCOMING_FOLDER, "Nowhere");
+        manager.PressDone();
+        REQUIRE(ui.messages.size() == 1);
+        CHECK(ui.messages[0].text == kIncomingMessage);
+        CHECK(StoredText(settings::kFolderForRFiles) == inbox);
+    }
+    SUBCASE("relative folders stored earlier are shown and stored full, and nothing moves") {
+        stored.outgoingFolder = "Outbox";
+        stored.incomingFolder = "Inbox";
+        StoreSettings(stored);
+        CurrentDirectoryScope inRoot(root.path());
+        OpenManager manager(ui);
+        CHECK(manager.Names() == std::vector<std::string>{"queued.txt"});
+        CHECK(manager.Text(IDC_OUTGOING_FOLDER) == outbox);
+        CHECK(manager.Text(IDC_INCOMING_FOLDER) == inbox);
+        manager.PressDone();
+        CHECK(ui.messages.empty());
+        CHECK(StoredText(settings::kFolderForSFiles) == outbox);
+        CHECK(StoredText(settings::kFolderForRFiles) == inbox);
+        CHECK(ReadWholeFile(outbox + "\\queued.txt") == "queued");
+    }
+}
