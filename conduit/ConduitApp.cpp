@@ -1,12 +1,13 @@
 #include "conduit/ConduitApp.h"
 
 #include "interfaces/palm/PalmCmn.h"
+#include "settings/InstalledLayout.h"
 
 namespace {
 constexpr const char* kLanguageLibrary = "KESTRINCONDUITLANG.DLL";
 }
 
-ConduitApp::ConduitApp() : CWinApp("KestrinConduit") {}
+ConduitApp::ConduitApp() : CWinApp(layout::kConduitName) {}
 
 BOOL ConduitApp::InitInstance() {
     Start(m_hInstance);

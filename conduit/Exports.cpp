@@ -3,6 +3,7 @@
 #include "conduit/ConduitApp.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/CondAPI.h"
+#include "settings/InstalledLayout.h"
 
 #include <cstring>
 
@@ -12,7 +13,6 @@ namespace {
 
 ConduitApp theApp;
 
-constexpr const char* kConduitName = "KestrinConduit";
 constexpr DWORD kConduitVersion = 0x101;
 constexpr DWORD kCfgConduitBlockSize = 352;
 
@@ -36,7 +36,7 @@ void CopyConduitName(char* buffer, DWORD size) {
         return;
     }
     std::memset(buffer, 0, size);
-    std::strncpy(buffer, kConduitName, size - 1);
+    std::strncpy(buffer, layout::kConduitName, size - 1);
 }
 
 } // namespace

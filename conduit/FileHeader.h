@@ -2,11 +2,12 @@
 // records of 32 768 bytes.
 #pragma once
 
+#include "settings/InstalledLayout.h"
+
 #include <windows.h>
 
 #include <string>
 
-inline constexpr DWORD kCreatorId = 0x76714B54;        // 'vqKT'
 inline constexpr DWORD kFileDatabaseType = 0x44615461; // 'DaTa'
 inline constexpr WORD kFileDatabaseVersion = 10;
 inline constexpr DWORD kDataRecordSize = 32768;

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr const char* kReservedName = "serialsync.txt";
 constexpr const char* kForbiddenCharacters = "<>:\"/\\|?*";
 constexpr const char* kDeviceNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
 constexpr const char* kNumberedDevices[] = {"COM", "LPT"};
@@ -55,20 +54,6 @@ bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
         }
     }
     return true;
-}
-
-bool IsOutgoingFile(const WIN32_FIND_DATAA& entry) {
-    bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    bool isEmpty = entry.nFileSizeHigh == 0 && entry.nFileSizeLow == 0;
-    return !isFolder && !isEmpty && !EqualsIgnoringCase(entry.cFileName, kReservedName);
-}
-
-bool FitsFileHeader(const WIN32_FIND_DATAA& entry) {
-    return entry.nFileSizeHigh == 0;
-}
-
-bool IsTemporaryArchiveName(const std::string& name) {
-    return EqualsIgnoringCase(name, "$$temp$$.zip") || EqualsIgnoringCase(name, "$$temp$$.rar");
 }
 
 bool IsSafeFileName(const std::string& name) {

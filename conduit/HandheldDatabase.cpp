@@ -19,7 +19,7 @@ bool HandheldDatabase::Open(const std::string& name) {
 bool HandheldDatabase::Create(const std::string& name) {
     Close();
     CDbCreateDB create = {};
-    create.m_Creator = kCreatorId;
+    create.m_Creator = layout::kCreatorIdNumber;
     create.m_Flags = 0;
     create.m_CardNo = kCardNumber;
     std::strncpy(create.m_Name, name.c_str(), sizeof(create.m_Name) - 1);

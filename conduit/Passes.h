@@ -5,10 +5,6 @@
 
 #include <windows.h>
 
-// The outgoing-file rule, plus what the conduit can never send: its own temporary archives and
-// files too large for the header.
-bool IsFileToSend(const WIN32_FIND_DATAA& entry);
-
 // Whether the file may go to the handheld under `fromPCToPalm`; deletes the handheld's file database
 // of the same name when it is to be replaced.
 bool ConfirmHandheldOverwrite(const FileHeader& header);

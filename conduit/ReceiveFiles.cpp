@@ -6,6 +6,7 @@
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 
 #include <cstring>
@@ -130,7 +131,7 @@ bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database,
         return false;
     }
     pcName = FileNameOf(header);
-    return IsSafeFileName(pcName) && !IsTemporaryArchiveName(pcName) &&
+    return IsSafeFileName(pcName) && !settings::IsTemporaryArchiveName(pcName) &&
            header.compression <= settings::WinRar;
 }
 

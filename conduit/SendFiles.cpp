@@ -6,6 +6,7 @@
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 
 #include <optional>
@@ -112,10 +113,6 @@ bool OpenSource(const WIN32_FIND_DATAA& entry, const FileHeader& header, Source&
 
 } // namespace
 
-bool IsFileToSend(const WIN32_FIND_DATAA& entry) {
-    return IsOutgoingFile(entry) && FitsFileHeader(entry) && !IsTemporaryArchiveName(entry.cFileName);
-}
-
 bool FitsFreeRam(ULONGLONG transferredBytes, DWORD freeRam) {
     ULONGLONG needed =
         transferredBytes + kBytesPerRecord * (transferredBytes / kDataRecordSize) + kDatabaseOverhead;
@@ -127,7 +124,7 @@ bool ConfirmHandheldOverwrite(const FileHeader& header) {
     SyncFindDbByNameParams find = {eFindByNameOptGetAttributes, 0, name.c_str()};
     SyncDatabaseInfoType found = {};
     if (SyncFindDbByName(&find, &found) != SYNCERR_NONE || found.m_DbType != kFileDatabaseType ||
-        found.m_Creator != kCreatorId) {
+        found.m_Creator != layout::kCreatorIdNumber) {
         return true;
     }
     DWORD policy = conduitSettings.fromPCToPalm;
@@ -162,19 +159,15 @@ void SendFiles() {
     if (!folder.Enter(conduitSettings.sendFolder)) {
         return;
     }
-    WIN32_FIND_DATAA entry = {};
-    win::FindHandle listing(FindFirstFileA("*.*", &entry));
-    if (!listing) {
-        return;
-    }
-    do {
-        if (!IsFileToSend(entry)) {
+    for (const settings::OutgoingEntry& listed : settings::ListOutgoingFolder(".")) {
+        if (!listed.ToSend()) {
             continue;
         }
+        WIN32_FIND_DATAA entry = listed.AnsiFindData();
         FileHeader header = {};
         BuildFileHeader(entry, header);
         if (ConfirmHandheldOverwrite(header)) {
             SendFile(entry, header);
         }
-    } while (FindNextFileA(listing.get(), &entry));
+    }
 }

@@ -3,6 +3,7 @@
 #include "conduit/Archiver.h"
 #include "interfaces/palm/HSLog.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 
 #include <cstring>
@@ -12,8 +13,6 @@ WORD sentCount = 0;
 WORD receivedCount = 0;
 
 namespace {
-constexpr const char* kConduitName = "KestrinConduit";
-constexpr DWORD kCreatorId = 0x76714B54; // 'vqKT'
 constexpr WORD kTransferCountPreferenceId = 0;
 constexpr WORD kTransferCountPreferenceSize = 42;
 } // namespace
@@ -39,25 +38,18 @@ long RunSynchronisation(PROGRESSFN progress) {
         UpdateTransferCounts();
     } catch (...) {
     }
-    LogAddEntry(kConduitName, slSyncFinished, FALSE);
+    LogAddEntry(layout::kConduitName, slSyncFinished, FALSE);
     SyncUnRegisterConduit(conduit);
     return 0;
 }
 
 void ReadSettings() {
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    conduitSettings.sendFolder = settings::ReadString(key.get(), settings::kFolderForSFiles);
-    conduitSettings.receiveFolder = settings::ReadString(key.get(), settings::kFolderForRFiles);
-    if (auto value = settings::ReadDword(key.get(), settings::kFromPalmToPC)) {
-        conduitSettings.fromPalmToPC = *value;
-    }
-    if (auto value = settings::ReadDword(key.get(), settings::kFromPCToPalm)) {
-        conduitSettings.fromPCToPalm = *value;
-    }
-    if (auto value = settings::ReadDword(key.get(), settings::kArchiver)) {
-        conduitSettings.archiver = *value;
-    }
-    key.reset();
+    settings::TransferSettings stored = settings::ReadTransferSettings();
+    conduitSettings.sendFolder = stored.sendFolder;
+    conduitSettings.receiveFolder = stored.receiveFolder;
+    conduitSettings.fromPalmToPC = stored.fromPalmToPC.value_or(conduitSettings.fromPalmToPC);
+    conduitSettings.fromPCToPalm = stored.fromPCToPalm.value_or(conduitSettings.fromPCToPalm);
+    conduitSettings.archiver = stored.archiver.value_or(conduitSettings.archiver);
 
     if (conduitSettings.archiver == settings::WinZip || conduitSettings.archiver == settings::WinRar) {
         auto path = ResolveArchiverPath(static_cast<settings::ArchiverChoice>(conduitSettings.archiver));
@@ -75,7 +67,7 @@ void UpdateTransferCounts() {
     }
     BYTE data[kTransferCountPreferenceSize] = {};
     CSyncPreference preference = {};
-    preference.m_Creator = kCreatorId;
+    preference.m_Creator = layout::kCreatorIdNumber;
     preference.m_PrefId = kTransferCountPreferenceId;
     preference.m_ReqBytes = kTransferCountPreferenceSize;
     preference.m_Backup = 1;

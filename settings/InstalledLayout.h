@@ -13,6 +13,13 @@ inline constexpr const char* kDefaultInstallFolder = "C:\\Program Files\\Orvelle
 
 // The conduit's registration with HotSync Manager.
 inline constexpr const char* kCreatorId = "vqKT";
+// The creator as a Palm 32-bit number: the first character is the most significant byte.
+inline constexpr unsigned long kCreatorIdNumber =
+    (static_cast<unsigned long>(kCreatorId[0]) << 24) | (static_cast<unsigned long>(kCreatorId[1]) << 16) |
+    (static_cast<unsigned long>(kCreatorId[2]) << 8) | static_cast<unsigned long>(kCreatorId[3]);
+static_assert(kCreatorIdNumber == 0x76714B54, "vqKT");
+// The conduit's name: what it tells HotSync Manager, and its end entry in the HotSync log.
+inline constexpr const char* kConduitName = "KestrinConduit";
 inline constexpr const char* kConduitFileName = "KestrinConduit.dll";
 inline constexpr unsigned long kConduitPriority = 2;
 

@@ -59,4 +59,46 @@ bool WriteDword(HKEY key, const char* name, DWORD value) {
            ERROR_SUCCESS;
 }
 
+namespace {
+
+std::string WithoutTrailingBackslashes(std::string folder) {
+    while (!folder.empty() && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+} // namespace
+
+TransferSettings ReadTransferSettings() {
+    TransferSettings values;
+    win::RegKey key = OpenKey(HKEY_CURRENT_USER, kKeyPath, KEY_READ);
+    if (!key) {
+        return values;
+    }
+    values.sendFolder = ReadString(key.get(), kFolderForSFiles);
+    values.receiveFolder = ReadString(key.get(), kFolderForRFiles);
+    values.fromPalmToPC = ReadDword(key.get(), kFromPalmToPC);
+    values.fromPCToPalm = ReadDword(key.get(), kFromPCToPalm);
+    values.archiver = ReadDword(key.get(), kArchiver);
+    return values;
+}
+
+std::string DefaultSendFolder(const std::string& installFolder) {
+    return WithoutTrailingBackslashes(installFolder) + kOutboxFolderName;
+}
+
+std::string DefaultReceiveFolder(const std::string& installFolder) {
+    return WithoutTrailingBackslashes(installFolder) + kInboxFolderName;
+}
+
+bool IsFullFolderPath(const std::string& folder) {
+    if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\') {
+        return true;
+    }
+    unsigned char drive = folder.empty() ? 0 : static_cast<unsigned char>(folder[0]);
+    bool isLetter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    return folder.size() >= 3 && isLetter && folder[1] == ':' && folder[2] == '\\';
+}
+
 } // namespace settings

@@ -25,6 +25,8 @@ inline constexpr const char* kSizeWidth = "SizeWidth";
 inline constexpr const char* kDateWidth = "DateWidth";
 inline constexpr const char* kTimeWidth = "TimeWidth";
 inline constexpr const char* kArchiver = "Archiver";
+// The widths of the outgoing file list's columns "Name", "Size", "Date" and "Time", in that order.
+inline constexpr const char* kColumnWidthNames[] = {kNameWidth, kSizeWidth, kDateWidth, kTimeWidth};
 
 // What to do when a copied file already exists at its target ("FromPCToPalm", "FromPalmToPC").
 enum OverwritePolicy : DWORD { Overwrite = 0, DoNothing = 1, Ask = 2 };
@@ -32,7 +34,8 @@ enum OverwritePolicy : DWORD { Overwrite = 0, DoNothing = 1, Ask = 2 };
 // Whether, and with which outside archiver, files travel compressed ("Archiver").
 enum ArchiverChoice : DWORD { NoArchiver = 0, WinZip = 1, WinRar = 2 };
 
-// Defaults that Setup writes at every installation.
+// Defaults that Setup writes at every installation. The two folders are the install folder with
+// these appended (see DefaultSendFolder and DefaultReceiveFolder).
 inline constexpr const char* kOutboxFolderName = "\\Outbox";
 inline constexpr const char* kInboxFolderName = "\\Inbox";
 inline constexpr DWORD kDefaultOverwritePolicy = Ask;
@@ -51,11 +54,33 @@ win::RegKey CreateKey(HKEY root, const char* path);
 // A REG_SZ value of at most 259 characters. Missing, of another type, too long or without its
 // terminating zero: nothing.
 std::optional<std::string> ReadString(HKEY key, const char* name);
-// A REG_DWORD value; nothing when it is missing or of another type.
+// A REG_DWORD value of exactly 4 bytes; nothing when it is missing, of another type or of another size.
 std::optional<DWORD> ReadDword(HKEY key, const char* name);
 
 // Strings are written with their terminating zero counted.
 bool WriteString(HKEY key, const char* name, const std::string& value);
 bool WriteDword(HKEY key, const char* name, DWORD value);
+
+// The transfer values as stored; nothing for a value that is missing or not of its type and size.
+// Each program applies its own fallback.
+struct TransferSettings {
+    std::optional<std::string> sendFolder;    // "FolderForSFiles"
+    std::optional<std::string> receiveFolder; // "FolderForRFiles"
+    std::optional<DWORD> fromPalmToPC;
+    std::optional<DWORD> fromPCToPalm;
+    std::optional<DWORD> archiver;
+};
+
+// Opens the key for reading and reads, in this order, "FolderForSFiles", "FolderForRFiles",
+// "FromPalmToPC", "FromPCToPalm" and "Archiver". Without the key every value is missing.
+TransferSettings ReadTransferSettings();
+
+// "C:\Base" gives "C:\Base\Outbox" and "C:\Base\Inbox", however many backslashes end the base.
+std::string DefaultSendFolder(const std::string& installFolder);
+std::string DefaultReceiveFolder(const std::string& installFolder);
+
+// A folder value the conduit works in must be a full path: a drive letter, a colon and a backslash,
+// or two backslashes (a network path). Anything else would depend on the current directory.
+bool IsFullFolderPath(const std::string& folder);
 
 } // namespace settings

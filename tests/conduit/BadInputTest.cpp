@@ -38,13 +38,13 @@ void QueueDatabaseName(const std::string& name) {
 }
 
 void QueueRecords(const std::vector<std::string>& records) {
-    REQUIRE(CreateDatabase("queued", kFileDatabaseType, kCreatorId, records));
+    REQUIRE(CreateDatabase("queued", kFileDatabaseType, layout::kCreatorIdNumber, records));
     REQUIRE(QueueForPc({"queued"}));
 }
 
 void QueueRawQueue(const std::vector<std::string>& queueRecords) {
     REQUIRE(PutFileDatabase("fine.txt", RawHeader("fine", ".txt", 4), "data"));
-    REQUIRE(CreateDatabase(kQueueDatabaseName, 0x44415441, kCreatorId, queueRecords));
+    REQUIRE(CreateDatabase(kQueueDatabaseName, 0x44415441, layout::kCreatorIdNumber, queueRecords));
 }
 
 struct BadInput {

@@ -3,6 +3,7 @@
 #include "conduit/FileNames.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 
 #include <doctest/doctest.h>
@@ -141,24 +142,25 @@ TEST_CASE("names from the handheld are used only when they are plain file names"
 
 TEST_CASE("the outgoing-file rule and what can never be sent") {
     SYSTEMTIME time = LocalTime(2010, 1, 1, 1, 1, 1);
+    using settings::JudgeOutgoingEntry;
+    using settings::OutgoingVerdict;
     WIN32_FIND_DATAA file = Entry("a.txt", 10, time);
-    CHECK(IsOutgoingFile(file));
+    CHECK(JudgeOutgoingEntry(file) == OutgoingVerdict::Send);
 
     WIN32_FIND_DATAA empty = Entry("b.txt", 0, time);
-    CHECK_FALSE(IsOutgoingFile(empty));
+    CHECK(JudgeOutgoingEntry(empty) == OutgoingVerdict::Empty);
     WIN32_FIND_DATAA folder = Entry("docs", 0, time);
     folder.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    CHECK_FALSE(IsOutgoingFile(folder));
-    CHECK_FALSE(IsOutgoingFile(Entry("SerialSync.TXT", 10, time)));
+    CHECK(JudgeOutgoingEntry(folder) == OutgoingVerdict::Folder);
+    CHECK(JudgeOutgoingEntry(Entry("SerialSync.TXT", 10, time)) == OutgoingVerdict::ReservedName);
 
     // Only the size's high part is set: not empty, but too large for the header.
     WIN32_FIND_DATAA huge = Entry("huge.bin", 0, time);
     huge.nFileSizeHigh = 1;
-    CHECK(IsOutgoingFile(huge));
-    CHECK_FALSE(FitsFileHeader(huge));
-    CHECK(FitsFileHeader(file));
+    CHECK(JudgeOutgoingEntry(huge) == OutgoingVerdict::TooLarge);
 
-    CHECK(IsTemporaryArchiveName("$$temp$$.zip"));
-    CHECK(IsTemporaryArchiveName("$$TEMP$$.RAR"));
-    CHECK_FALSE(IsTemporaryArchiveName("$$temp$$.zip.txt"));
+    CHECK(settings::IsTemporaryArchiveName("$$temp$$.zip"));
+    CHECK(settings::IsTemporaryArchiveName("$$TEMP$$.RAR"));
+    CHECK_FALSE(settings::IsTemporaryArchiveName("$$temp$$.zip.txt"));
+    CHECK(JudgeOutgoingEntry(Entry("$$Temp$$.Zip", 10, time)) == OutgoingVerdict::TemporaryArchiveName);
 }

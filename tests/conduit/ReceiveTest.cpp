@@ -90,7 +90,7 @@ TEST_CASE("a file ends at its first record shorter than 32 768 bytes") {
     FileHeader header = MakeHeader("forty.bin", 40000);
     std::vector<std::string> records = FileRecords(header, Pattern(40000));
     records.push_back("trailing record that is not part of the file");
-    REQUIRE(CreateDatabase("forty.bin", kFileDatabaseType, kCreatorId, records));
+    REQUIRE(CreateDatabase("forty.bin", kFileDatabaseType, layout::kCreatorIdNumber, records));
     REQUIRE(QueueForPc({"forty.bin"}));
 
     ReceiveFiles();

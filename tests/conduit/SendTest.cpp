@@ -133,7 +133,7 @@ TEST_CASE("a sent file becomes a DaTa database of vqKT with its header and 32 76
     std::optional<DatabaseInfo> info = FindDatabase("seventy.bin");
     REQUIRE(info);
     CHECK(info->type == kFileDatabaseType);
-    CHECK(info->creator == kCreatorId);
+    CHECK(info->creator == layout::kCreatorIdNumber);
     CHECK(info->version == kFileDatabaseVersion);
     CHECK(info->flags == 0);
     CHECK(RecordSizes("seventy.bin") == std::vector<size_t>{64, 32768, 32768, 4464});

@@ -225,7 +225,7 @@ std::vector<std::string> FileRecords(const FileHeader& header, const std::string
 }
 
 bool PutFileDatabase(const std::string& name, const FileHeader& header, const std::string& data) {
-    return CreateDatabase(name, kFileDatabaseType, kCreatorId, FileRecords(header, data));
+    return CreateDatabase(name, kFileDatabaseType, layout::kCreatorIdNumber, FileRecords(header, data));
 }
 
 std::optional<std::string> FileDatabaseData(const std::string& name) {
@@ -245,7 +245,7 @@ bool QueueForPc(const std::vector<std::string>& names, std::optional<DWORD> coun
     for (const std::string& name : names) {
         records.push_back(name + std::string(1, '\0'));
     }
-    return CreateDatabase(kQueueDatabaseName, 0x44415441 /* 'DATA' */, kCreatorId, records);
+    return CreateDatabase(kQueueDatabaseName, 0x44415441 /* 'DATA' */, layout::kCreatorIdNumber, records);
 }
 
 StoredSettings::StoredSettings(const std::string& sendFolder, const std::string& receiveFolder,

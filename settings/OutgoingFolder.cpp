@@ -1,0 +1,147 @@
+#include "settings/OutgoingFolder.h"
+
+#include "win/Handles.h"
+
+namespace settings {
+
+namespace {
+
+bool EqualsIgnoringCase(const std::string& left, const char* right) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.c_str(), -1, right, -1) == CSTR_EQUAL;
+}
+
+OutgoingVerdict Judge(DWORD attributes, ULONGLONG size, const std::string& name) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return OutgoingVerdict::Folder;
+    }
+    if (size == 0) {
+        return OutgoingVerdict::Empty;
+    }
+    if (IsReservedName(name)) {
+        return OutgoingVerdict::ReservedName;
+    }
+    if (IsTemporaryArchiveName(name)) {
+        return OutgoingVerdict::TemporaryArchiveName;
+    }
+    if (size > 0xFFFFFFFFull) {
+        return OutgoingVerdict::TooLarge;
+    }
+    return OutgoingVerdict::Send;
+}
+
+ULONGLONG SizeOf(DWORD high, DWORD low) {
+    return (static_cast<ULONGLONG>(high) << 32) | low;
+}
+
+std::wstring ToWide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+} // namespace
+
+bool IsReservedName(const std::string& name) {
+    return EqualsIgnoringCase(name, "serialsync.txt");
+}
+
+bool IsTemporaryArchiveName(const std::string& name) {
+    return EqualsIgnoringCase(name, "$$temp$$.zip") || EqualsIgnoringCase(name, "$$temp$$.rar");
+}
+
+const char* DescribeVerdict(OutgoingVerdict verdict) {
+    switch (verdict) {
+    case OutgoingVerdict::Send:
+        return "";
+    case OutgoingVerdict::Folder:
+        return "it is a folder";
+    case OutgoingVerdict::Empty:
+        return "it is empty";
+    case OutgoingVerdict::ReservedName:
+        return "its name is reserved";
+    case OutgoingVerdict::TemporaryArchiveName:
+        return "it carries the name of the temporary archive";
+    case OutgoingVerdict::TooLarge:
+        return "it is 4 GB or larger";
+    case OutgoingVerdict::NameNotAnsi:
+        return "its name cannot be written in the PC's code page";
+    }
+    return "";
+}
+
+OutgoingVerdict JudgeOutgoingEntry(const WIN32_FIND_DATAA& entry) {
+    return Judge(entry.dwFileAttributes, SizeOf(entry.nFileSizeHigh, entry.nFileSizeLow), entry.cFileName);
+}
+
+bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {
+    ansiName.clear();
+    if (wideName.empty()) {
+        return true;
+    }
+    int length = WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return false;
+    }
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, ansi.data(), length, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(length - 1));
+    ansiName = ansi;
+    // A character the code page lacks becomes '?' or a look-alike ("ā" becomes "a").
+    return ToWide(ansi) == wideName && ansi.size() < MAX_PATH;
+}
+
+WIN32_FIND_DATAA OutgoingEntry::AnsiFindData() const {
+    WIN32_FIND_DATAA entry = {};
+    entry.dwFileAttributes = attributes;
+    entry.ftCreationTime = creationTime;
+    entry.ftLastAccessTime = lastAccessTime;
+    entry.ftLastWriteTime = lastWriteTime;
+    entry.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    entry.nFileSizeLow = static_cast<DWORD>(size);
+    lstrcpynA(entry.cFileName, name.c_str(), MAX_PATH);
+    return entry;
+}
+
+OutgoingEntry MakeOutgoingEntry(const WIN32_FIND_DATAW& found) {
+    OutgoingEntry entry;
+    entry.wideName = found.cFileName;
+    entry.size = SizeOf(found.nFileSizeHigh, found.nFileSizeLow);
+    entry.creationTime = found.ftCreationTime;
+    entry.lastAccessTime = found.ftLastAccessTime;
+    entry.lastWriteTime = found.ftLastWriteTime;
+    entry.attributes = found.dwFileAttributes;
+    bool exact = ToAnsiName(entry.wideName, entry.name);
+    entry.verdict = Judge(entry.attributes, entry.size, entry.name);
+    if (entry.verdict == OutgoingVerdict::Send && !exact) {
+        entry.verdict = OutgoingVerdict::NameNotAnsi;
+    }
+    return entry;
+}
+
+std::vector<OutgoingEntry> ListOutgoingFolder(const std::string& folder) {
+    std::vector<OutgoingEntry> entries;
+    std::wstring pattern = ToWide(folder);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
+        pattern += L'\\';
+    }
+    pattern += L"*.*";
+    WIN32_FIND_DATAW found = {};
+    win::FindHandle listing(FindFirstFileW(pattern.c_str(), &found));
+    if (!listing) {
+        return entries;
+    }
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            entries.push_back(MakeOutgoingEntry(found));
+        }
+    } while (FindNextFileW(listing.get(), &found));
+    return entries;
+}
+
+} // namespace settings

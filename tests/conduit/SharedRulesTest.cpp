@@ -1,0 +1,131 @@
+// The rules the conduit shares with the manager: the outgoing folder's listing and verdicts, the
+// Settings store's transfer values, the default folders and what counts as a full folder path.
+#include "settings/OutgoingFolder.h"
+#include "settings/Settings.h"
+#include "tests/conduit/TestSupport.h"
+
+#include <doctest/doctest.h>
+
+#include <map>
+#include <string>
+
+using namespace testing;
+using settings::OutgoingVerdict;
+
+namespace {
+
+bool WriteWide(const std::wstring& path, const std::string& bytes) {
+    win::File file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::wstring Wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+std::map<std::wstring, settings::OutgoingEntry> ListByName(const std::string& folder) {
+    std::map<std::wstring, settings::OutgoingEntry> entries;
+    for (const settings::OutgoingEntry& entry : settings::ListOutgoingFolder(folder)) {
+        entries[entry.wideName] = entry;
+    }
+    return entries;
+}
+
+} // namespace
+
+TEST_CASE("the outgoing folder's listing gives every entry with the verdict the conduit applies") {
+    ScratchFolder folder("outgoing-rule");
+    std::wstring base = Wide(folder.path()) + L"\\";
+    REQUIRE(WriteWide(base + L"a.txt", "0123456789"));
+    REQUIRE(WriteWide(base + L"b.txt", ""));
+    REQUIRE(CreateDirectoryW((base + L"docs").c_str(), nullptr));
+    REQUIRE(WriteWide(base + L"SerialSync.TXT", "x"));
+    REQUIRE(WriteWide(base + L"$$TEMP$$.zip", "x"));
+    REQUIRE(WriteWide(base + L"$$temp$$.Rar", "x"));
+    // Greek capital omega is in no Western code page; a-macron turns into a plain "a" there.
+    REQUIRE(WriteWide(base + L"\u03A9mega.txt", "omega"));
+    REQUIRE(WriteWide(base + L"not\u0101.txt", "macron"));
+    REQUIRE(WriteWide(base + L"nota.txt", "plain"));
+
+    std::map<std::wstring, settings::OutgoingEntry> entries = ListByName(folder.path());
+    REQUIRE(entries.size() == 9);
+    CHECK(entries[L"a.txt"].verdict == OutgoingVerdict::Send);
+    CHECK(entries[L"a.txt"].name == "a.txt");
+    CHECK(entries[L"a.txt"].size == 10);
+    CHECK(entries[L"b.txt"].verdict == OutgoingVerdict::Empty);
+    CHECK(entries[L"docs"].verdict == OutgoingVerdict::Folder);
+    CHECK(entries[L"SerialSync.TXT"].verdict == OutgoingVerdict::ReservedName);
+    CHECK(entries[L"$$TEMP$$.zip"].verdict == OutgoingVerdict::TemporaryArchiveName);
+    CHECK(entries[L"$$temp$$.Rar"].verdict == OutgoingVerdict::TemporaryArchiveName);
+    CHECK(entries[L"nota.txt"].verdict == OutgoingVerdict::Send);
+    if (GetACP() != CP_UTF8) {
+        CHECK(entries[L"\u03A9mega.txt"].verdict == OutgoingVerdict::NameNotAnsi);
+        CHECK(entries[L"not\u0101.txt"].verdict == OutgoingVerdict::NameNotAnsi);
+    }
+    for (auto& [name, entry] : entries) {
+        CHECK((entry.verdict == OutgoingVerdict::Send) ==
+              (std::string(settings::DescribeVerdict(entry.verdict)).empty()));
+    }
+
+    WIN32_FIND_DATAA ansi = entries[L"a.txt"].AnsiFindData();
+    CHECK(std::string(ansi.cFileName) == "a.txt");
+    CHECK(ansi.nFileSizeLow == 10);
+    CHECK(settings::JudgeOutgoingEntry(ansi) == OutgoingVerdict::Send);
+}
+
+TEST_CASE("a folder that cannot be listed lists nothing") {
+    CHECK(settings::ListOutgoingFolder("C:\\no such folder\\at all").empty());
+}
+
+TEST_CASE("the transfer values are read as stored, and a value of the wrong type or size is missing") {
+    WriteDefaultSettings("C:\\Out", "C:\\In");
+    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
+    REQUIRE(key);
+
+    SUBCASE("as Setup writes them") {
+        settings::TransferSettings values = settings::ReadTransferSettings();
+        CHECK(values.sendFolder == std::string("C:\\Out"));
+        CHECK(values.receiveFolder == std::string("C:\\In"));
+        CHECK(values.fromPalmToPC == DWORD(settings::Ask));
+        CHECK(values.fromPCToPalm == DWORD(settings::Ask));
+        CHECK(values.archiver == DWORD(settings::NoArchiver));
+    }
+    SUBCASE("a number of two, three or eight bytes is no number") {
+        const BYTE bytes[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (DWORD size : {2u, 3u, 8u}) {
+            CAPTURE(size);
+            RegSetValueExA(key.get(), settings::kFromPCToPalm, 0, REG_DWORD, bytes, size);
+            CHECK_FALSE(settings::ReadDword(key.get(), settings::kFromPCToPalm).has_value());
+            CHECK_FALSE(settings::ReadTransferSettings().fromPCToPalm.has_value());
+        }
+        RegSetValueExA(key.get(), settings::kArchiver, 0, REG_BINARY, bytes, 4);
+        CHECK_FALSE(settings::ReadTransferSettings().archiver.has_value());
+    }
+    SUBCASE("without the key every value is missing") {
+        key.reset();
+        DeleteSettings();
+        settings::TransferSettings values = settings::ReadTransferSettings();
+        CHECK_FALSE(values.sendFolder.has_value());
+        CHECK_FALSE(values.fromPalmToPC.has_value());
+        CHECK_FALSE(values.archiver.has_value());
+    }
+    key.reset();
+    DeleteSettings();
+}
+
+TEST_CASE("default folders and full folder paths") {
+    CHECK(settings::DefaultSendFolder("C:\\Kestrin") == "C:\\Kestrin\\Outbox");
+    CHECK(settings::DefaultReceiveFolder("C:\\Kestrin\\\\") == "C:\\Kestrin\\Inbox");
+    for (const char* full : {"C:\\", "c:\\Out", "Z:\\tmp\\x", "\\\\server\\share", "\\\\?\\C:\\x"}) {
+        CAPTURE(full);
+        CHECK(settings::IsFullFolderPath(full));
+    }
+    for (const char* partial :
+         {"", "Outbox", "C:", "C:Outbox", "\\Outbox", ".\\Outbox", "..", "1:\\x", "/tmp"}) {
+        CAPTURE(partial);
+        CHECK_FALSE(settings::IsFullFolderPath(partial));
+    }
+}
