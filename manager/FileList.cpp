@@ -4,6 +4,7 @@
 
 #include "manager/OutgoingFiles.h"
 #include "manager/resource.h"
+#include "settings/OutgoingFolder.h"
 #include "win/Handles.h"
 
 #include <string>
@@ -43,29 +44,26 @@ void ManagerDialog::FillFileList() {
     if (outgoingFolder.empty()) {
         return;
     }
-    WIN32_FIND_DATAA entry = {};
-    win::FindHandle find(FindFirstFileA(JoinPath(outgoingFolder, "*.*").c_str(), &entry));
-    if (find) {
-        fileList.SendMessage(WM_SETREDRAW, FALSE);
-        do {
-            if (IsOutgoingFile(entry)) {
-                AppendRow(entry.cFileName, entry);
-            }
-        } while (FindNextFileA(find.get(), &entry));
-        fileList.SendMessage(WM_SETREDRAW, TRUE);
+    fileList.SendMessage(WM_SETREDRAW, FALSE);
+    // Exactly what the conduit will send: what it passes over is not shown as waiting.
+    for (const settings::OutgoingEntry& entry : settings::ListOutgoingFolder(outgoingFolder)) {
+        if (entry.ToSend()) {
+            AppendRow(entry.name, entry.size, entry.lastWriteTime);
+        }
     }
+    fileList.SendMessage(WM_SETREDRAW, TRUE);
     if (fileList.GetItemCount() > 0) {
         SelectFirstRow();
     }
 }
 
-void ManagerDialog::AppendRow(const std::string& name, const WIN32_FIND_DATAA& entry) {
+void ManagerDialog::AppendRow(const std::string& name, std::uint64_t size, const FILETIME& lastWrite) {
     int row = fileList.InsertItem(fileList.GetItemCount(), name, LookupImage(ExtensionOf(name)));
     if (row < 0) {
         return;
     }
-    SYSTEMTIME written = LocalTimeOf(entry.ftLastWriteTime);
-    fileList.SetItemText(row, 1, FormatSize(FileSizeOf(entry)));
+    SYSTEMTIME written = LocalTimeOf(lastWrite);
+    fileList.SetItemText(row, 1, FormatSize(size));
     fileList.SetItemText(row, 2, FormatDate(written));
     fileList.SetItemText(row, 3, FormatTime(written));
 }
@@ -89,7 +87,7 @@ void ManagerDialog::AddFiles() {
 
 void ManagerDialog::AddFile(const std::string& path) {
     std::string name = FileNameOf(path);
-    if (IsReservedName(name)) {
+    if (settings::IsReservedName(name)) {
         ui.ShowMessage(
             m_hWnd,
             "File " + name +
@@ -105,8 +103,17 @@ void ManagerDialog::AddFile(const std::string& path) {
     }
     WIN32_FIND_DATAA entry = {};
     win::FindHandle find(FindFirstFileA(path.c_str(), &entry));
-    if (find && FileSizeOf(entry) == 0) {
+    settings::OutgoingVerdict verdict =
+        find ? settings::JudgeOutgoingEntry(entry) : settings::OutgoingVerdict::Send;
+    if (verdict == settings::OutgoingVerdict::Empty) {
         ui.ShowMessage(m_hWnd, "File " + name + " has zero length, so it not there was is added in list!",
+                       kWarning);
+        return;
+    }
+    if (verdict != settings::OutgoingVerdict::Send) {
+        ui.ShowMessage(m_hWnd,
+                       "File " + name + " cannot be transferred to Palm: " +
+                           settings::DescribeVerdict(verdict) + ". It was not added to the list.",
                        kWarning);
         return;
     }
@@ -121,7 +128,7 @@ void ManagerDialog::AddFile(const std::string& path) {
                        kWarning);
         return;
     }
-    AppendRow(name, entry);
+    AppendRow(name, FileSizeOf(entry), entry.ftLastWriteTime);
 }
 
 bool ManagerDialog::IsListed(const std::string& name) const {

@@ -233,42 +233,37 @@ void ManagerDialog::SetFonts() {
 }
 
 void ManagerDialog::LoadSettings() {
-    // Setup's defaults stand in for values missing from the store.
-    outgoingFolder = JoinPath(startFolder, "Outbox");
-    incomingFolder = JoinPath(startFolder, "Inbox");
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    if (!key) {
-        return;
-    }
-    // A relative folder stored earlier means the same folder for the whole run, from the start folder.
+    settings::TransferSettings stored = settings::ReadTransferSettings();
+    // Setup's defaults stand in for values missing from the store. A relative folder stored earlier
+    // is taken from the start folder, and means that one folder for the whole run.
     auto fullFolder = [this](const std::string& folder) {
         std::string full = FullPathFrom(startFolder, folder);
         return full.empty() ? folder : full;
     };
-    outgoingFolder =
-        fullFolder(settings::ReadString(key.get(), settings::kFolderForSFiles).value_or(outgoingFolder));
-    incomingFolder =
-        fullFolder(settings::ReadString(key.get(), settings::kFolderForRFiles).value_or(incomingFolder));
-    handheldToPcPolicy = settings::ReadDword(key.get(), settings::kFromPalmToPC).value_or(handheldToPcPolicy);
-    pcToHandheldPolicy = settings::ReadDword(key.get(), settings::kFromPCToPalm).value_or(pcToHandheldPolicy);
-    const char* widthNames[] = {settings::kNameWidth, settings::kSizeWidth, settings::kDateWidth,
-                                settings::kTimeWidth};
-    for (size_t column = 0; column < std::size(columnWidths); ++column) {
-        columnWidths[column] =
-            settings::ReadDword(key.get(), widthNames[column]).value_or(columnWidths[column]);
+    outgoingFolder = fullFolder(stored.sendFolder.value_or(settings::DefaultSendFolder(startFolder)));
+    incomingFolder = fullFolder(stored.receiveFolder.value_or(settings::DefaultReceiveFolder(startFolder)));
+    handheldToPcPolicy = stored.fromPalmToPC.value_or(handheldToPcPolicy);
+    pcToHandheldPolicy = stored.fromPCToPalm.value_or(pcToHandheldPolicy);
+    archiver = stored.archiver.value_or(archiver);
+    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
+    if (!key) {
+        return;
     }
-    archiver = settings::ReadDword(key.get(), settings::kArchiver).value_or(archiver);
+    for (size_t column = 0; column < std::size(columnWidths); ++column) {
+        columnWidths[column] = settings::ReadDword(key.get(), settings::kColumnWidthNames[column])
+                                   .value_or(columnWidths[column]);
+    }
 }
 
 void ManagerDialog::SaveSettings() {
     DWORD pcToPalm = ReadPolicy(IDC_PC_TO_PALM_OVERWRITE, IDC_PC_TO_PALM_DO_NOTHING);
     DWORD palmToPc = ReadPolicy(IDC_PALM_TO_PC_OVERWRITE, IDC_PALM_TO_PC_DO_NOTHING);
     std::string outgoing =
-        AcceptFolder(outgoingFolderEdit, "Outbox",
+        AcceptFolder(outgoingFolderEdit, settings::DefaultSendFolder(startFolder),
                      "Folder for files to be transferred is not found! Folder was selected "
                      "by default.");
     std::string incoming =
-        AcceptFolder(incomingFolderEdit, "Inbox",
+        AcceptFolder(incomingFolderEdit, settings::DefaultReceiveFolder(startFolder),
                      "Folder for files to be received is not found! Folder was selected by "
                      "default.");
     bool storeFolders = AreFoldersApart(outgoing, incoming);
@@ -282,10 +277,8 @@ void ManagerDialog::SaveSettings() {
         settings::WriteString(key.get(), settings::kFolderForSFiles, outgoing);
         settings::WriteString(key.get(), settings::kFolderForRFiles, incoming);
     }
-    const char* widthNames[] = {settings::kNameWidth, settings::kSizeWidth, settings::kDateWidth,
-                                settings::kTimeWidth};
-    for (int column = 0; column < 4; ++column) {
-        settings::WriteDword(key.get(), widthNames[column],
+    for (int column = 0; column < static_cast<int>(std::size(settings::kColumnWidthNames)); ++column) {
+        settings::WriteDword(key.get(), settings::kColumnWidthNames[column],
                              static_cast<DWORD>(fileList.GetColumnWidth(column)));
     }
     settings::WriteDword(key.get(), settings::kArchiver, ReadArchiver());

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 class ManagerDialog : public CDialog {
@@ -42,7 +43,7 @@ private:
     // Files page
     void InsertColumns();
     void FillFileList();
-    void AppendRow(const std::string& name, const WIN32_FIND_DATAA& entry);
+    void AppendRow(const std::string& name, std::uint64_t size, const FILETIME& lastWrite);
     void AddFiles();
     void AddFile(const std::string& path);
     bool IsListed(const std::string& name) const;
@@ -58,7 +59,7 @@ private:
     void BrowseFolder(CWnd& edit, const char* title);
     void OnCompressionClicked();
     DWORD ReadPolicy(int overwriteId, int doNothingId) const;
-    std::string AcceptFolder(CWnd& edit, const char* defaultName, const char* message);
+    std::string AcceptFolder(CWnd& edit, const std::string& defaultFolder, const char* message);
     // False, with a message, when both folders are one; both edits then show the start values.
     bool AreFoldersApart(const std::string& outgoing, const std::string& incoming);
     DWORD ReadArchiver() const;

@@ -1,5 +1,6 @@
 #include "manager/OutgoingFiles.h"
 
+#include "settings/Settings.h"
 #include "win/Handles.h"
 
 #include <cstdio>
@@ -53,17 +54,8 @@ std::string ExtensionOf(const std::string& name) {
     return dot == std::string::npos ? std::string() : ToLower(name.substr(dot + 1));
 }
 
-bool IsReservedName(const std::string& name) {
-    return ToLower(name) == "serialsync.txt";
-}
-
 std::uint64_t FileSizeOf(const WIN32_FIND_DATAA& entry) {
     return (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-}
-
-bool IsOutgoingFile(const WIN32_FIND_DATAA& entry) {
-    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && FileSizeOf(entry) != 0 &&
-           !IsReservedName(entry.cFileName);
 }
 
 std::string FormatSize(std::uint64_t bytes) {
@@ -118,14 +110,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
-bool IsFullPath(const std::string& path) {
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
-        char drive = path[0];
-        return (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
-    }
-    return path.compare(0, 2, "\\\\") == 0;
-}
-
 namespace {
 
 bool IsSeparator(char c) {
@@ -162,7 +146,7 @@ std::string FullPathName(const std::string& path) {
 } // namespace
 
 std::string FullPathFrom(const std::string& baseFolder, const std::string& path) {
-    if (path.empty() || IsFullPath(path)) {
+    if (path.empty() || settings::IsFullFolderPath(path)) {
         return path;
     }
     std::string anchored = path;
@@ -179,7 +163,7 @@ std::string FullPathFrom(const std::string& baseFolder, const std::string& path)
         anchored = JoinPath(baseFolder, path);
     }
     std::string full = FullPathName(anchored);
-    return IsFullPath(full) ? full : std::string();
+    return settings::IsFullFolderPath(full) ? full : std::string();
 }
 
 bool IsExistingEntry(const std::string& path) {

@@ -30,10 +30,6 @@ std::string FileNameOf(const std::string& path);
 // The lower-case text after the last dot of a name, or empty when it has no dot.
 std::string ExtensionOf(const std::string& name);
 
-// True for "serialsync.txt" in any letter case: no program sends, lists or replaces that file.
-bool IsReservedName(const std::string& name);
-// The outgoing-file rule: not a folder, not empty, not the reserved name.
-bool IsOutgoingFile(const WIN32_FIND_DATAA& entry);
 std::uint64_t FileSizeOf(const WIN32_FIND_DATAA& entry);
 
 // Cell texts: size in kilobytes with two decimals ("1.50Kb"), date "mm.dd.yyyy", time "hh:mm AM".
@@ -45,12 +41,9 @@ SYSTEMTIME LocalTimeOf(const FILETIME& time);
 
 // The folder, one backslash and the name; an empty folder gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
-// True when a path is full: a drive letter, a colon and a backslash, or two backslashes. The
-// conduit takes no other folder value.
-bool IsFullPath(const std::string& path);
-// A full path for a path that may be relative: a relative path is taken from the base folder (a
-// rooted one from the base folder's drive or share). Dots and slashes are resolved; a path that is
-// full already is kept as it is. Empty when no full path can be made.
+// A full path (settings::IsFullFolderPath) for a path that may be relative: a relative path is taken from the
+// base folder (a rooted one from the base folder's drive or share). Dots and slashes are resolved; a path
+// that is full already is kept as it is. Empty when no full path can be made.
 std::string FullPathFrom(const std::string& baseFolder, const std::string& path);
 // True when both paths name the same folder, however spelt (letter case, trailing backslash, short
 // form, dots). Folders that do not exist are compared by their full long paths.

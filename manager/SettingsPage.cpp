@@ -69,7 +69,7 @@ DWORD ManagerDialog::ReadPolicy(int overwriteId, int doNothingId) const {
     return settings::Ask;
 }
 
-std::string ManagerDialog::AcceptFolder(CWnd& edit, const char* defaultName, const char* message) {
+std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFolder, const char* message) {
     // A relative folder is taken from the start folder, as the default folders are, and stored
     // full: the conduit takes no relative folder.
     std::string folder = FullPathFrom(startFolder, edit.GetWindowText());
@@ -78,9 +78,8 @@ std::string ManagerDialog::AcceptFolder(CWnd& edit, const char* defaultName, con
         return folder;
     }
     ui.ShowMessage(m_hWnd, message, MB_ICONEXCLAMATION | MB_OK);
-    folder = JoinPath(startFolder, defaultName);
-    edit.SetWindowText(folder);
-    return folder;
+    edit.SetWindowText(defaultFolder);
+    return defaultFolder;
 }
 
 bool ManagerDialog::AreFoldersApart(const std::string& outgoing, const std::string& incoming) {

@@ -383,3 +383,38 @@ TEST_CASE_FIXTURE(ManagerFixture, "the same outgoing folder in its short form or
     CHECK(ReadWholeFile(longOutbox + "\\keep.txt") == "keep me");
     CHECK(testsupport::Entries(longOutbox).size() == 1);
 }
+
+TEST_CASE_FIXTURE(ManagerFixture, "files the conduit would pass over are neither listed nor added") {
+    root.WriteFile("Outbox\\$$temp$$.zip", "a user's file of the archive's name");
+    root.WriteFile("Outbox\\waiting.txt", "waiting");
+    // Greek capital omega is in no Western code page: an 8-bit name would stand for another file.
+    std::wstring omega = std::wstring(outbox.begin(), outbox.end()) + L"\\\u03A9mega.txt";
+    {
+        win::File file(CreateFileW(omega.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        REQUIRE(WriteFile(file.get(), "omega", 5, &written, nullptr));
+    }
+    ScratchFolder source;
+    std::string archiveName = source.WriteFile("$$TEMP$$.rar", "mine");
+    std::string fine = source.WriteFile("fine.txt", "fine");
+    StoreSettings(stored);
+    OpenManager manager(ui);
+
+    if (GetACP() != CP_UTF8) {
+        CHECK(manager.Names() == std::vector<std::string>{"waiting.txt"});
+    }
+    ui.filesToChoose = std::vector<std::string>{archiveName, fine};
+    manager.Click(IDC_ADD);
+    REQUIRE(ui.messages.size() == 1);
+    CHECK(Mentions(ui.messages[0], "$$TEMP$$.rar cannot be transferred"));
+    CHECK(Mentions(ui.messages[0], "temporary archive"));
+    CHECK_FALSE(FileExists(outbox + "\\$$TEMP$$.rar"));
+    CHECK(FileExists(outbox + "\\fine.txt"));
+
+    std::string newOutbox = root.MakeFolder("NewOutbox");
+    manager.Type(IDC_OUTGOING_FOLDER, newOutbox);
+    manager.PressDone();
+    CHECK(ReadWholeFile(outbox + "\\$$temp$$.zip") == "a user's file of the archive's name");
+    CHECK(testsupport::Entries(newOutbox) == std::set<std::string>{"fine.txt", "waiting.txt"});
+    DeleteFileW(omega.c_str());
+}

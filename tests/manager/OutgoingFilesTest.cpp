@@ -1,6 +1,7 @@
 #include "manager/ManagerUi.h"
 #include "manager/OutgoingFiles.h"
 #include "ManagerTestSupport.h"
+#include "settings/OutgoingFolder.h"
 
 #include <doctest/doctest.h>
 
@@ -36,9 +37,9 @@ TEST_CASE("names, extensions and the reserved name") {
     CHECK(FileNameOf("report.doc") == "report.doc");
     CHECK(ExtensionOf("Report.DOC") == "doc");
     CHECK(ExtensionOf("a.b.Txt") == "txt");
-    CHECK(IsReservedName("SerialSync.TXT"));
-    CHECK(IsReservedName("serialsync.txt"));
-    CHECK_FALSE(IsReservedName("serialsync.txt.bak"));
+    CHECK(settings::IsReservedName("SerialSync.TXT"));
+    CHECK(settings::IsReservedName("serialsync.txt"));
+    CHECK_FALSE(settings::IsReservedName("serialsync.txt.bak"));
 }
 
 TEST_CASE("cell texts: size in kilobytes, date and 12-hour time") {
@@ -108,18 +109,7 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
     }
 }
 
-TEST_CASE("full paths: what counts as full, and relative folders made full from the start folder") {
-    CHECK(IsFullPath("C:\\"));
-    CHECK(IsFullPath("c:\\data"));
-    CHECK(IsFullPath("\\\\server\\share"));
-    CHECK_FALSE(IsFullPath("C:"));
-    CHECK_FALSE(IsFullPath("C:data"));
-    CHECK_FALSE(IsFullPath("C:/data"));
-    CHECK_FALSE(IsFullPath("\\data"));
-    CHECK_FALSE(IsFullPath("1:\\data"));
-    CHECK_FALSE(IsFullPath("Outbox"));
-    CHECK_FALSE(IsFullPath(""));
-
+TEST_CASE("relative folders are made full from the start folder; full ones are kept") {
     const std::string base = "C:\\Program Files\\Kestrin";
     CHECK(FullPathFrom(base, "Outbox") == "C:\\Program Files\\Kestrin\\Outbox");
     CHECK(FullPathFrom(base, ".\\Outbox\\") == "C:\\Program Files\\Kestrin\\Outbox\\");
