@@ -16,6 +16,12 @@ constexpr UINT kWarning = MB_ICONEXCLAMATION | MB_OK;
 
 const char* const kColumnHeadings[] = {"Name", "Size", "Date", "Time"};
 
+// Add's answer for a file that the conduit would pass over.
+std::string HeldBackMessage(const std::string& name, settings::OutgoingVerdict verdict) {
+    return "File " + name + " cannot be transferred to Palm: " + settings::DescribeVerdict(verdict) +
+           ". It was not added to the list.";
+}
+
 // A message box shows this many names at most; the rest are counted.
 constexpr size_t kMaxNamesShown = 20;
 
@@ -101,6 +107,12 @@ void ManagerDialog::AddFile(const std::string& path) {
                        kWarning);
         return;
     }
+    // No file name holds '?' or '*': the chooser puts a '?' for each character the code page lacks,
+    // and a search would take it as a wildcard.
+    if (name.find_first_of("?*") != std::string::npos) {
+        ui.ShowMessage(m_hWnd, HeldBackMessage(name, settings::OutgoingVerdict::NameNotAnsi), kWarning);
+        return;
+    }
     WIN32_FIND_DATAA entry = {};
     win::FindHandle find(FindFirstFileA(path.c_str(), &entry));
     settings::OutgoingVerdict verdict =
@@ -111,10 +123,7 @@ void ManagerDialog::AddFile(const std::string& path) {
         return;
     }
     if (verdict != settings::OutgoingVerdict::Send) {
-        ui.ShowMessage(m_hWnd,
-                       "File " + name + " cannot be transferred to Palm: " +
-                           settings::DescribeVerdict(verdict) + ". It was not added to the list.",
-                       kWarning);
+        ui.ShowMessage(m_hWnd, HeldBackMessage(name, verdict), kWarning);
         return;
     }
     std::string target = JoinPath(outgoingFolder, name);

@@ -403,11 +403,15 @@ TEST_CASE_FIXTURE(ManagerFixture, "files the conduit would pass over are neither
     if (GetACP() != CP_UTF8) {
         CHECK(manager.Names() == std::vector<std::string>{"waiting.txt"});
     }
-    ui.filesToChoose = std::vector<std::string>{archiveName, fine};
+    // What the 8-bit chooser answers for that name.
+    std::string omegaAsChosen = outbox + "\\?mega.txt";
+    ui.filesToChoose = std::vector<std::string>{archiveName, omegaAsChosen, fine};
     manager.Click(IDC_ADD);
-    REQUIRE(ui.messages.size() == 1);
+    REQUIRE(ui.messages.size() == 2);
     CHECK(Mentions(ui.messages[0], "$$TEMP$$.rar cannot be transferred"));
     CHECK(Mentions(ui.messages[0], "temporary archive"));
+    CHECK(Mentions(ui.messages[1], "?mega.txt cannot be transferred"));
+    CHECK(Mentions(ui.messages[1], "code page"));
     CHECK_FALSE(FileExists(outbox + "\\$$TEMP$$.rar"));
     CHECK(FileExists(outbox + "\\fine.txt"));
 
