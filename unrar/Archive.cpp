@@ -1,0 +1,293 @@
+#include "unrar/Archive.h"
+
+#include "unrar/Crc32.h"
+#include "unrar/OutputPath.h"
+
+#include <cstring>
+
+namespace rar {
+namespace {
+
+constexpr DWORD kBufferSize = 64 * 1024;
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr uint8_t kHostMsDos = 0;
+constexpr uint8_t kHostWin32 = 2;
+
+uint64_t FileSize(HANDLE file) {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+}
+
+bool DosTimeToFileTime(uint32_t dosTime, FILETIME& utc) {
+    FILETIME local;
+    return DosDateTimeToFileTime(HIWORD(dosTime), LOWORD(dosTime), &local) &&
+           LocalFileTimeToFileTime(&local, &utc);
+}
+
+// A file written in part is removed when its entry turns out bad.
+class PartialOutput {
+public:
+    PartialOutput(win::File file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+    ~PartialOutput() {
+        if (!kept_) {
+            file_.reset();
+            DeleteFileW(path_.c_str());
+        }
+    }
+    PartialOutput(const PartialOutput&) = delete;
+    PartialOutput& operator=(const PartialOutput&) = delete;
+
+    HANDLE get() const { return file_.get(); }
+    void Keep(const FileEntry& entry) {
+        kept_ = true;
+        FILETIME written;
+        if (DosTimeToFileTime(entry.fileTime, written)) {
+            SetFileTime(file_.get(), nullptr, nullptr, &written);
+        }
+        file_.reset();
+        if (entry.hostOs == kHostMsDos || entry.hostOs == kHostWin32) {
+            DWORD attributes = entry.attributes & kKeptAttributes;
+            SetFileAttributesW(path_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+        }
+    }
+
+private:
+    win::File file_;
+    std::wstring path_;
+    bool kept_ = false;
+};
+
+win::File CreateOutput(const std::wstring& path) {
+    auto create = [&] {
+        return win::File(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    win::File file = create();
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    // A read-only file of the same name is replaced like any other.
+    if (!file && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        file = create();
+    }
+    return file;
+}
+
+} // namespace
+
+Archive::Archive(win::File file, std::wstring path, uint64_t size, unsigned openMode)
+    : file_(std::move(file)), path_(std::move(path)), size_(size), openMode_(openMode) {}
+
+Archive* Archive::Open(const std::wstring& path, unsigned openMode, unsigned& result) {
+    win::File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        result = ERAR_EOPEN;
+        return nullptr;
+    }
+    uint64_t size = FileSize(file.get());
+    auto* archive = new Archive(std::move(file), path, size, openMode);
+    result = archive->ReadMainHeader();
+    if (result != ERAR_SUCCESS) {
+        delete archive;
+        return nullptr;
+    }
+    return archive;
+}
+
+bool Archive::ReadAt(uint64_t offset, void* buffer, DWORD size) {
+    if (offset > size_ || size > size_ - offset) {
+        return false;
+    }
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD read = 0;
+    return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) &&
+           ReadFile(file_.get(), buffer, size, &read, nullptr) && read == size;
+}
+
+int Archive::ReadMainHeader() {
+    unsigned char start[sizeof(kMarkerRar5)];
+    if (!ReadAt(0, start, sizeof(kMarker))) {
+        return ERAR_BAD_ARCHIVE;
+    }
+    if (std::memcmp(start, kMarker, sizeof(kMarker)) != 0) {
+        bool rar5 = ReadAt(0, start, sizeof(kMarkerRar5)) &&
+                    std::memcmp(start, kMarkerRar5, sizeof(kMarkerRar5)) == 0;
+        return rar5 ? ERAR_UNKNOWN_FORMAT : ERAR_BAD_ARCHIVE;
+    }
+    unsigned char base[kBaseHeaderSize];
+    if (!ReadAt(sizeof(kMarker), base, kBaseHeaderSize)) {
+        return ERAR_BAD_ARCHIVE;
+    }
+    BlockHeader header = ParseBlockHeader(base);
+    if (header.type != kMainBlock || header.size < kMainHeaderSize) {
+        return ERAR_BAD_ARCHIVE;
+    }
+    header_.resize(header.size);
+    if (!ReadAt(sizeof(kMarker), header_.data(), header.size)) {
+        return ERAR_BAD_ARCHIVE;
+    }
+    if (!HeaderCrcMatches(header, header_.data())) {
+        return ERAR_BAD_DATA;
+    }
+    mainFlags_ = header.flags;
+    if (mainFlags_ & kMainEncryptedHeaders) {
+        return passwordGiven_ ? ERAR_UNKNOWN_FORMAT : ERAR_MISSING_PASSWORD;
+    }
+    next_ = sizeof(kMarker) + header.size;
+    buffer_.resize(kBufferSize);
+    return ERAR_SUCCESS;
+}
+
+int Archive::ReadHeader() {
+    haveEntry_ = false;
+    while (!atEnd_) {
+        if (next_ == size_) {
+            atEnd_ = true;
+            break;
+        }
+        unsigned char base[kBaseHeaderSize];
+        if (!ReadAt(next_, base, kBaseHeaderSize)) {
+            return ERAR_BAD_DATA;
+        }
+        BlockHeader header = ParseBlockHeader(base);
+        if (header.size < kBaseHeaderSize) {
+            return ERAR_BAD_DATA;
+        }
+        header_.resize(header.size);
+        if (!ReadAt(next_, header_.data(), header.size) || !HeaderCrcMatches(header, header_.data())) {
+            return ERAR_BAD_DATA;
+        }
+        auto dataSize = DataSize(header, header_.data());
+        if (!dataSize) {
+            return ERAR_BAD_DATA;
+        }
+        next_ += header.size;
+        if (header.type == kEndBlock) {
+            atEnd_ = true;
+            break;
+        }
+        if (*dataSize > size_ - next_) {
+            // Data past the end of the file: only a file entry's header is still worth showing.
+            if (header.type != kFileBlock) {
+                return ERAR_BAD_DATA;
+            }
+        }
+        if (header.type == kFileBlock) {
+            auto entry = ParseFileHeader(header, header_.data());
+            if (!entry) {
+                return ERAR_BAD_DATA;
+            }
+            entry_ = std::move(*entry);
+            dataAt_ = next_;
+            next_ = *dataSize > size_ - next_ ? size_ + 1 : next_ + *dataSize;
+            haveEntry_ = true;
+            return ERAR_SUCCESS;
+        }
+        next_ += *dataSize;
+    }
+    return ERAR_END_ARCHIVE;
+}
+
+int Archive::CheckUnpackable() const {
+    if (entry_.flags & kFileEncrypted) {
+        return passwordGiven_ ? ERAR_UNKNOWN_FORMAT : ERAR_MISSING_PASSWORD;
+    }
+    if (entry_.IsDirectory()) {
+        return ERAR_SUCCESS;
+    }
+    if (entry_.method != kMethodStore || (entry_.flags & (kFileSplitBefore | kFileSplitAfter))) {
+        return ERAR_UNKNOWN_FORMAT;
+    }
+    if (entry_.packSize != entry_.unpSize) {
+        return ERAR_BAD_DATA;
+    }
+    return ERAR_SUCCESS;
+}
+
+bool Archive::ReportData(unsigned char* data, DWORD size) {
+    if (callback_ && callback_(UCM_PROCESSDATA, userData_, reinterpret_cast<LPARAM>(data), size) == -1) {
+        return false;
+    }
+    return !processDataProc_ || processDataProc_(data, static_cast<int>(size)) != 0;
+}
+
+int Archive::StreamData(HANDLE output) {
+    uint64_t remaining = entry_.packSize;
+    uint64_t offset = dataAt_;
+    uint32_t crc = 0;
+    while (remaining > 0) {
+        DWORD piece = remaining < kBufferSize ? static_cast<DWORD>(remaining) : kBufferSize;
+        if (!ReadAt(offset, buffer_.data(), piece)) {
+            return ERAR_BAD_DATA;
+        }
+        crc = Crc32(crc, buffer_.data(), piece);
+        DWORD written = 0;
+        if (output && (!WriteFile(output, buffer_.data(), piece, &written, nullptr) || written != piece)) {
+            return ERAR_EWRITE;
+        }
+        if (!ReportData(buffer_.data(), piece)) {
+            return ERAR_UNKNOWN;
+        }
+        offset += piece;
+        remaining -= piece;
+    }
+    return crc == entry_.fileCrc ? ERAR_SUCCESS : ERAR_BAD_DATA;
+}
+
+int Archive::CreateDirectoryEntry(const std::wstring& target) {
+    return CreateFolderPath(target) ? ERAR_SUCCESS : ERAR_ECREATE;
+}
+
+int Archive::Extract(const std::wstring& destPath, const std::wstring& destName) {
+    std::wstring target = destName;
+    if (target.empty()) {
+        auto relative = SafeRelativePath(entry_.name);
+        auto under = relative ? PathUnder(destPath, *relative) : std::nullopt;
+        if (!under) {
+            return ERAR_ECREATE;
+        }
+        target = *under;
+    }
+    if (entry_.IsDirectory()) {
+        return CreateDirectoryEntry(target);
+    }
+    if (!CreateParentFolders(target)) {
+        return ERAR_ECREATE;
+    }
+    win::File file = CreateOutput(target);
+    if (!file) {
+        return ERAR_ECREATE;
+    }
+    PartialOutput output(std::move(file), target);
+    int result = StreamData(output.get());
+    if (result == ERAR_SUCCESS) {
+        output.Keep(entry_);
+    }
+    return result;
+}
+
+int Archive::ProcessFile(int operation, const std::wstring& destPath, const std::wstring& destName) {
+    // Each header read is processed once; there is nothing to process before the first.
+    if (!haveEntry_) {
+        return atEnd_ ? ERAR_END_ARCHIVE : ERAR_UNKNOWN;
+    }
+    haveEntry_ = false;
+    if (openMode_ != RAR_OM_EXTRACT || operation == RAR_SKIP) {
+        return ERAR_SUCCESS;
+    }
+    if (operation != RAR_TEST && operation != RAR_EXTRACT) {
+        return ERAR_UNKNOWN;
+    }
+    int result = CheckUnpackable();
+    if (result != ERAR_SUCCESS) {
+        return result;
+    }
+    if (operation == RAR_TEST) {
+        return entry_.IsDirectory() ? ERAR_SUCCESS : StreamData(nullptr);
+    }
+    return Extract(destPath, destName);
+}
+
+} // namespace rar
