@@ -95,15 +95,18 @@ Archive* Archive::Open(const std::wstring& path, unsigned openMode, unsigned& re
     return archive;
 }
 
+bool Archive::Seek(uint64_t offset) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) != 0;
+}
+
 bool Archive::ReadAt(uint64_t offset, void* buffer, DWORD size) {
     if (offset > size_ || size > size_ - offset) {
         return false;
     }
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(offset);
     DWORD read = 0;
-    return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) &&
-           ReadFile(file_.get(), buffer, size, &read, nullptr) && read == size;
+    return Seek(offset) && ReadFile(file_.get(), buffer, size, &read, nullptr) && read == size;
 }
 
 int Archive::ReadMainHeader() {
@@ -215,11 +218,14 @@ bool Archive::ReportData(unsigned char* data, DWORD size) {
 
 int Archive::StreamData(HANDLE output) {
     uint64_t remaining = entry_.packSize;
-    uint64_t offset = dataAt_;
+    if (dataAt_ > size_ || remaining > size_ - dataAt_ || !Seek(dataAt_)) {
+        return ERAR_BAD_DATA;
+    }
     uint32_t crc = 0;
     while (remaining > 0) {
         DWORD piece = remaining < kBufferSize ? static_cast<DWORD>(remaining) : kBufferSize;
-        if (!ReadAt(offset, buffer_.data(), piece)) {
+        DWORD read = 0;
+        if (!ReadFile(file_.get(), buffer_.data(), piece, &read, nullptr) || read != piece) {
             return ERAR_BAD_DATA;
         }
         crc = Crc32(crc, buffer_.data(), piece);
@@ -230,7 +236,6 @@ int Archive::StreamData(HANDLE output) {
         if (!ReportData(buffer_.data(), piece)) {
             return ERAR_UNKNOWN;
         }
-        offset += piece;
         remaining -= piece;
     }
     return crc == entry_.fileCrc ? ERAR_SUCCESS : ERAR_BAD_DATA;

@@ -38,6 +38,7 @@ private:
     Archive(win::File file, std::wstring path, uint64_t size, unsigned openMode);
 
     int ReadMainHeader();
+    bool Seek(uint64_t offset);
     bool ReadAt(uint64_t offset, void* buffer, DWORD size);
     int CheckUnpackable() const;
     // Reads the entry's data, checks its CRC-32 and passes each piece to `output` (may be null).
