@@ -40,8 +40,10 @@ std::string FileBlock(const Entry& entry) {
     std::string body = U32(size) + U32(size) + std::string(1, static_cast<char>(entry.hostOs)) +
                        U32(Crc32(entry.data) + (entry.corruptCrc ? 1 : 0)) + U32(entry.dosTime) +
                        std::string(1, '\x14') + std::string(1, static_cast<char>(entry.method)) +
-                       U16(static_cast<uint16_t>(entry.name.size())) + U32(entry.attributes) + entry.name;
-    return Block(0x74, static_cast<uint16_t>(0x8000 | entry.extraFlags), body) + entry.data;
+                       U16(static_cast<uint16_t>(entry.name.size())) + U32(entry.attributes) +
+                       (entry.large ? U32(0) + U32(0) : "") + entry.name;
+    uint16_t flags = static_cast<uint16_t>(0x8000 | entry.extraFlags | (entry.large ? 0x0100 : 0));
+    return Block(0x74, flags, body) + entry.data;
 }
 
 std::string MainHeader(uint16_t flags) {

@@ -19,6 +19,7 @@ struct Entry {
     uint32_t attributes = 0x20;
     uint32_t dosTime = 0x5A8B6C21; // 2025-04-11 13:33:02
     bool corruptCrc = false;       // the data CRC-32 off by one
+    bool large = false;            // flag 0x0100 and the sizes' high halves (zero) before the name
 };
 
 // A block: HEAD_CRC over HEAD_TYPE..end, then the header. `body` follows HEAD_SIZE.

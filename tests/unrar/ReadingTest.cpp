@@ -69,6 +69,50 @@ TEST_CASE("a hand-built archive lists every entry's fields, then ends with 10") 
     CHECK(archive.ReadHeader(header) == ERAR_END_ARCHIVE);
 }
 
+TEST_CASE("other writers' header forms: UTF-8 names, 64-bit sizes, service blocks, an old main header") {
+    ScratchFolder scratch("unrar-forms");
+    Entry utf8{"\xc3\x9c"
+               "ber \xe2\x82\xac.txt",
+               "utf-8 name"};
+    utf8.extraFlags = 0x0200;
+    Entry oemWithUnicode{std::string("plain.txt\0\x01\x02\x03", 13), "oem name kept"};
+    oemWithUnicode.extraFlags = 0x0200;
+    Entry large{"large.bin", "sizes with high halves"};
+    large.large = true;
+    // A service block (a comment or recovery record) with data, and a main header carrying six more
+    // bytes that only its fixed part's CRC covers, as old archives with an embedded comment have.
+    std::string service = Block(0x7A, 0x8000,
+                                std::string("\x04\0\0\0\x04\0\0\0\x02\0\0\0\0\0\0\0\0\x14\x30"
+                                            "\x03\0\0\0\0\0CMT",
+                                            28)) +
+                          "note";
+    std::string main = Block(0x73, 0x0002, std::string(6, '\0') + "cmtcmt");
+    main.replace(0, 2,
+                 std::string{static_cast<char>(Crc32(main.substr(2, 11)) & 0xFF),
+                             static_cast<char>((Crc32(main.substr(2, 11)) >> 8) & 0xFF)});
+    std::string bytes = kMarker + main + FileBlock(utf8) + service + FileBlock(oemWithUnicode) +
+                        FileBlock(large) + EndBlock();
+
+    std::string arcName = PutArchive(scratch.path(), bytes);
+    RAROpenArchiveDataEx open = {};
+    open.ArcName = arcName.data();
+    open.OpenMode = RAR_OM_EXTRACT;
+    HANDLE archive = Unrar().openEx(&open);
+    REQUIRE(archive);
+    CHECK(open.Flags == ROADF_COMMENT);
+    auto header = std::make_unique<RARHeaderDataEx>();
+    std::vector<std::wstring> names;
+    while (Unrar().readHeaderEx(archive, header.get()) == ERAR_SUCCESS) {
+        names.push_back(header->FileNameW);
+        CHECK(Unrar().processFile(archive, RAR_EXTRACT, const_cast<char*>(scratch.path().c_str()), nullptr) ==
+              ERAR_SUCCESS);
+    }
+    Unrar().close(archive);
+    CHECK(names == std::vector<std::wstring>{L"\u00dcber \u20ac.txt", L"plain.txt", L"large.bin"});
+    CHECK(ReadBytes(scratch / "plain.txt") == "oem name kept");
+    CHECK(ReadBytes(scratch / "large.bin") == "sizes with high halves");
+}
+
 TEST_CASE("an archive without an end block ends cleanly at the end of the file") {
     ScratchFolder scratch("unrar-noend");
     int last = 0;
