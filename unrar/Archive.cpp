@@ -135,12 +135,31 @@ int Archive::ReadMainHeader() {
         return ERAR_BAD_DATA;
     }
     mainFlags_ = header.flags;
+    // Encrypted headers cannot even be listed without the password, which is set only after opening.
     if (mainFlags_ & kMainEncryptedHeaders) {
-        return passwordGiven_ ? ERAR_UNKNOWN_FORMAT : ERAR_MISSING_PASSWORD;
+        return ERAR_MISSING_PASSWORD;
     }
     next_ = sizeof(kMarker) + header.size;
     buffer_.resize(kBufferSize);
     return ERAR_SUCCESS;
+}
+
+bool Archive::ReadBlock(uint64_t offset, BlockHeader& header, uint64_t& dataSize) {
+    unsigned char base[kBaseHeaderSize];
+    if (!ReadAt(offset, base, kBaseHeaderSize)) {
+        return false;
+    }
+    header = ParseBlockHeader(base);
+    if (header.size < kBaseHeaderSize) {
+        return false;
+    }
+    header_.resize(header.size);
+    if (!ReadAt(offset, header_.data(), header.size) || !HeaderCrcMatches(header, header_.data())) {
+        return false;
+    }
+    auto size = DataSize(header, header_.data());
+    dataSize = size.value_or(0);
+    return size.has_value();
 }
 
 int Archive::ReadHeader() {
@@ -150,45 +169,34 @@ int Archive::ReadHeader() {
             atEnd_ = true;
             break;
         }
-        unsigned char base[kBaseHeaderSize];
-        if (!ReadAt(next_, base, kBaseHeaderSize)) {
+        BlockHeader header;
+        uint64_t dataSize = 0;
+        if (!ReadBlock(next_, header, dataSize)) {
             return ERAR_BAD_DATA;
         }
-        BlockHeader header = ParseBlockHeader(base);
-        if (header.size < kBaseHeaderSize) {
-            return ERAR_BAD_DATA;
-        }
-        header_.resize(header.size);
-        if (!ReadAt(next_, header_.data(), header.size) || !HeaderCrcMatches(header, header_.data())) {
-            return ERAR_BAD_DATA;
-        }
-        auto dataSize = DataSize(header, header_.data());
-        if (!dataSize) {
-            return ERAR_BAD_DATA;
-        }
-        next_ += header.size;
+        uint64_t dataAt = next_ + header.size;
         if (header.type == kEndBlock) {
+            next_ = dataAt;
             atEnd_ = true;
             break;
         }
-        if (*dataSize > size_ - next_) {
-            // Data past the end of the file: only a file entry's header is still worth showing.
-            if (header.type != kFileBlock) {
-                return ERAR_BAD_DATA;
-            }
-        }
+        bool dataFits = dataSize <= size_ - dataAt;
         if (header.type == kFileBlock) {
             auto entry = ParseFileHeader(header, header_.data());
             if (!entry) {
                 return ERAR_BAD_DATA;
             }
             entry_ = std::move(*entry);
-            dataAt_ = next_;
-            next_ = *dataSize > size_ - next_ ? size_ + 1 : next_ + *dataSize;
+            dataAt_ = dataAt;
+            // An entry whose data runs past the end is still listed; reading its data, or past it, is 12.
+            next_ = dataFits ? dataAt + dataSize : size_ + 1;
             haveEntry_ = true;
             return ERAR_SUCCESS;
         }
-        next_ += *dataSize;
+        if (!dataFits) {
+            return ERAR_BAD_DATA;
+        }
+        next_ = dataAt + dataSize;
     }
     return ERAR_END_ARCHIVE;
 }
@@ -241,10 +249,6 @@ int Archive::StreamData(HANDLE output) {
     return crc == entry_.fileCrc ? ERAR_SUCCESS : ERAR_BAD_DATA;
 }
 
-int Archive::CreateDirectoryEntry(const std::wstring& target) {
-    return CreateFolderPath(target) ? ERAR_SUCCESS : ERAR_ECREATE;
-}
-
 int Archive::Extract(const std::wstring& destPath, const std::wstring& destName) {
     std::wstring target = destName;
     if (target.empty()) {
@@ -256,7 +260,7 @@ int Archive::Extract(const std::wstring& destPath, const std::wstring& destName)
         target = *under;
     }
     if (entry_.IsDirectory()) {
-        return CreateDirectoryEntry(target);
+        return CreateFolderPath(target) ? ERAR_SUCCESS : ERAR_ECREATE;
     }
     if (!CreateParentFolders(target)) {
         return ERAR_ECREATE;

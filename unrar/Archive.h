@@ -38,13 +38,14 @@ private:
     Archive(win::File file, std::wstring path, uint64_t size, unsigned openMode);
 
     int ReadMainHeader();
+    // Reads and checks the block at `offset` into header_; false when it is cut short or damaged.
+    bool ReadBlock(uint64_t offset, BlockHeader& header, uint64_t& dataSize);
     bool Seek(uint64_t offset);
     bool ReadAt(uint64_t offset, void* buffer, DWORD size);
     int CheckUnpackable() const;
     // Reads the entry's data, checks its CRC-32 and passes each piece to `output` (may be null).
     int StreamData(HANDLE output);
     int Extract(const std::wstring& destPath, const std::wstring& destName);
-    int CreateDirectoryEntry(const std::wstring& target);
     bool ReportData(unsigned char* data, DWORD size);
 
     win::File file_;
