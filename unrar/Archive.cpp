@@ -9,6 +9,8 @@ namespace rar {
 namespace {
 
 constexpr DWORD kBufferSize = 64 * 1024;
+// How far into a self-extracting archive's program the archive may start.
+constexpr uint64_t kSelfExtractorLimit = 4 * 1024 * 1024;
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 constexpr uint8_t kHostMsDos = 0;
@@ -109,29 +111,54 @@ bool Archive::ReadAt(uint64_t offset, void* buffer, DWORD size) {
     return Seek(offset) && ReadFile(file_.get(), buffer, size, &read, nullptr) && read == size;
 }
 
-int Archive::ReadMainHeader() {
-    unsigned char start[sizeof(kMarkerRar5)];
-    if (!ReadAt(0, start, sizeof(kMarker))) {
-        return ERAR_BAD_ARCHIVE;
+std::optional<uint64_t> Archive::FindMarker() {
+    buffer_.resize(kBufferSize);
+    unsigned char* window = buffer_.data();
+    if (!ReadAt(0, window, sizeof(kMarker))) {
+        return std::nullopt;
     }
-    if (std::memcmp(start, kMarker, sizeof(kMarker)) != 0) {
+    if (std::memcmp(window, kMarker, sizeof(kMarker)) == 0) {
+        return 0;
+    }
+    // A self-extracting archive: a Windows program with the archive appended.
+    if (window[0] != 'M' || window[1] != 'Z') {
+        return std::nullopt;
+    }
+    uint64_t limit = size_ < kSelfExtractorLimit ? size_ : kSelfExtractorLimit;
+    for (uint64_t offset = 0; offset + sizeof(kMarker) <= limit; offset += kBufferSize - sizeof(kMarker)) {
+        DWORD piece = static_cast<DWORD>(limit - offset < kBufferSize ? limit - offset : kBufferSize);
+        if (!ReadAt(offset, window, piece)) {
+            return std::nullopt;
+        }
+        for (DWORD i = 0; i + sizeof(kMarker) <= piece; ++i) {
+            if (window[i] == kMarker[0] && std::memcmp(window + i, kMarker, sizeof(kMarker)) == 0) {
+                return offset + i;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+int Archive::ReadMainHeader() {
+    auto marker = FindMarker();
+    if (!marker) {
+        unsigned char start[sizeof(kMarkerRar5)];
         bool rar5 = ReadAt(0, start, sizeof(kMarkerRar5)) &&
                     std::memcmp(start, kMarkerRar5, sizeof(kMarkerRar5)) == 0;
         return rar5 ? ERAR_UNKNOWN_FORMAT : ERAR_BAD_ARCHIVE;
     }
+    uint64_t mainAt = *marker + sizeof(kMarker);
+    BlockHeader header;
+    uint64_t dataSize = 0;
     unsigned char base[kBaseHeaderSize];
-    if (!ReadAt(sizeof(kMarker), base, kBaseHeaderSize)) {
+    if (!ReadAt(mainAt, base, kBaseHeaderSize)) {
         return ERAR_BAD_ARCHIVE;
     }
-    BlockHeader header = ParseBlockHeader(base);
+    header = ParseBlockHeader(base);
     if (header.type != kMainBlock || header.size < kMainHeaderSize) {
         return ERAR_BAD_ARCHIVE;
     }
-    header_.resize(header.size);
-    if (!ReadAt(sizeof(kMarker), header_.data(), header.size)) {
-        return ERAR_BAD_ARCHIVE;
-    }
-    if (!HeaderCrcMatches(header, header_.data())) {
+    if (!ReadBlock(mainAt, header, dataSize)) {
         return ERAR_BAD_DATA;
     }
     mainFlags_ = header.flags;
@@ -139,8 +166,7 @@ int Archive::ReadMainHeader() {
     if (mainFlags_ & kMainEncryptedHeaders) {
         return ERAR_MISSING_PASSWORD;
     }
-    next_ = sizeof(kMarker) + header.size;
-    buffer_.resize(kBufferSize);
+    next_ = mainAt + header.size;
     return ERAR_SUCCESS;
 }
 

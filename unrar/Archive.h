@@ -7,6 +7,7 @@
 #include "win/Handles.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ public:
 private:
     Archive(win::File file, std::wstring path, uint64_t size, unsigned openMode);
 
+    // Where the marker block is: at the start, or inside a self-extracting archive's first 4 MiB.
+    std::optional<uint64_t> FindMarker();
     int ReadMainHeader();
     // Reads and checks the block at `offset` into header_; false when it is cut short or damaged.
     bool ReadBlock(uint64_t offset, BlockHeader& header, uint64_t& dataSize);

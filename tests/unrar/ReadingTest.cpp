@@ -113,6 +113,18 @@ TEST_CASE("other writers' header forms: UTF-8 names, 64-bit sizes, service block
     CHECK(ReadBytes(scratch / "large.bin") == "sizes with high halves");
 }
 
+TEST_CASE("a self-extracting archive is read past its program; a program without one is not RAR") {
+    ScratchFolder scratch("unrar-sfx");
+    std::string program = "MZ" + Bytes(150000, 11);
+    int last = 0;
+    auto listed = ListAll(PutArchive(scratch.path(), program + Archive(SampleEntries()), "setup.exe"), last);
+    CHECK(listed.size() == SampleEntries().size());
+    CHECK(last == ERAR_END_ARCHIVE);
+    OpenedArchive plain(PutArchive(scratch.path(), program, "plain.exe"), RAR_OM_LIST);
+    CHECK(plain.handle() == nullptr);
+    CHECK(plain.result() == ERAR_BAD_ARCHIVE);
+}
+
 TEST_CASE("an archive without an end block ends cleanly at the end of the file") {
     ScratchFolder scratch("unrar-noend");
     int last = 0;
