@@ -212,6 +212,11 @@ int Archive::ReadHeader() {
             if (!entry) {
                 return ERAR_BAD_DATA;
             }
+            // The rest of a file begun in an earlier volume is shown only to those who ask for it.
+            if ((entry->flags & kFileSplitBefore) && openMode_ != RAR_OM_LIST_INCSPLIT && dataFits) {
+                next_ = dataAt + dataSize;
+                continue;
+            }
             entry_ = std::move(*entry);
             dataAt_ = dataAt;
             // An entry whose data runs past the end is still listed; reading its data, or past it, is 12.

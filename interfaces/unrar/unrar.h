@@ -117,7 +117,7 @@ struct RAROpenArchiveDataEx {
     LPARAM UserData;
     unsigned int OpFlags;
     wchar_t* CmtBufW;
-    unsigned int Reserved[25];
+    unsigned int Reserved[26];
 };
 
 struct RARHeaderDataEx {
@@ -160,7 +160,7 @@ struct RARHeaderDataEx {
 
 static_assert(sizeof(RAROpenArchiveData) == 28, "RAROpenArchiveData is 28 bytes on Win32");
 static_assert(sizeof(RARHeaderData) == 572, "RARHeaderData is 572 bytes on Win32");
-static_assert(sizeof(RAROpenArchiveDataEx) == 152, "RAROpenArchiveDataEx is 152 bytes on Win32");
+static_assert(sizeof(RAROpenArchiveDataEx) == 156, "RAROpenArchiveDataEx is 156 bytes on Win32");
 static_assert(sizeof(RARHeaderDataEx) == 10236, "RARHeaderDataEx is 10236 bytes on Win32");
 
 // The calls, as GetProcAddress finds them.

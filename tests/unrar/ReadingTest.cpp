@@ -264,6 +264,26 @@ TEST_CASE("entries it cannot unpack are reported, not written") {
     CHECK(Entries(scratch / "out").empty());
 }
 
+TEST_CASE("the rest of a file from an earlier volume is listed only in RAR_OM_LIST_INCSPLIT") {
+    ScratchFolder scratch("unrar-split");
+    Entry rest{"rest.txt", "second part"};
+    rest.extraFlags = 0x0001;
+    std::string path = PutArchive(scratch.path(), Archive({rest, {"whole.txt", "all here"}}));
+    for (unsigned mode : {RAR_OM_LIST, RAR_OM_EXTRACT, RAR_OM_LIST_INCSPLIT}) {
+        CAPTURE(mode);
+        OpenedArchive archive(path, mode);
+        RARHeaderData header = {};
+        REQUIRE(archive.ReadHeader(header) == ERAR_SUCCESS);
+        if (mode == RAR_OM_LIST_INCSPLIT) {
+            CHECK(std::string(header.FileName) == "rest.txt");
+            CHECK(header.Flags == RHDF_SPLITBEFORE);
+            CHECK(archive.Process(RAR_SKIP, "") == ERAR_SUCCESS);
+            REQUIRE(archive.ReadHeader(header) == ERAR_SUCCESS);
+        }
+        CHECK(std::string(header.FileName) == "whole.txt");
+    }
+}
+
 TEST_CASE("a directory entry makes a folder") {
     ScratchFolder scratch("unrar-dir");
     Entry folder{"docs\\inner", ""};
