@@ -4,6 +4,7 @@
 #include "unrar/OutputPath.h"
 
 #include <cstring>
+#include <memory>
 
 namespace rar {
 namespace {
@@ -66,9 +67,12 @@ win::File CreateOutput(const std::wstring& path) {
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     };
     win::File file = create();
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (file) {
+        return file;
+    }
     // A read-only file of the same name is replaced like any other.
-    if (!file && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (attributes & FILE_ATTRIBUTE_READONLY) && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
         file = create();
     }
@@ -88,13 +92,9 @@ Archive* Archive::Open(const std::wstring& path, unsigned openMode, unsigned& re
         return nullptr;
     }
     uint64_t size = FileSize(file.get());
-    auto* archive = new Archive(std::move(file), path, size, openMode);
+    std::unique_ptr<Archive> archive(new Archive(std::move(file), path, size, openMode));
     result = archive->ReadMainHeader();
-    if (result != ERAR_SUCCESS) {
-        delete archive;
-        return nullptr;
-    }
-    return archive;
+    return result == ERAR_SUCCESS ? archive.release() : nullptr;
 }
 
 bool Archive::Seek(uint64_t offset) {
