@@ -41,14 +41,6 @@ def dos_time(seconds):
     return (date << 16) | clock
 
 
-def file_crc(path):
-    crc = 0
-    with open(path, "rb") as f:
-        while chunk := f.read(CHUNK):
-            crc = zlib.crc32(chunk, crc)
-    return crc
-
-
 def stored_name(path):
     name = os.path.basename(path)
     try:
@@ -60,15 +52,31 @@ def stored_name(path):
     return encoded
 
 
-def file_header(path):
-    size = os.path.getsize(path)
+def file_header(name, size, crc, mtime):
     if size > 0xFFFFFFFF:
-        sys.exit(f"rar_writer: {path}: entries of 4 GiB or more are not supported")
-    name = stored_name(path)
-    body = struct.pack("<IIBIIBBHI", size, size, HOST_WIN32, file_crc(path),
-                       dos_time(os.path.getmtime(path)), UNPACK_VERSION, METHOD_STORE, len(name),
-                       ATTR_ARCHIVE) + name
+        sys.exit(f"rar_writer: {name!r}: entries of 4 GiB or more are not supported")
+    body = struct.pack("<IIBIIBBHI", size, size, HOST_WIN32, crc, dos_time(mtime), UNPACK_VERSION,
+                       METHOD_STORE, len(name), ATTR_ARCHIVE) + name
     return block(FILE_HEAD, LONG_BLOCK, body)
+
+
+def write_member(out, path):
+    """Copies a member in one pass; its header, written first with the size known so far, is
+    written again over itself once the CRC and the size copied are known."""
+    name = stored_name(path)
+    mtime = os.path.getmtime(path)
+    header_at = out.tell()
+    out.write(file_header(name, 0, 0, mtime))
+    size = crc = 0
+    with open(path, "rb") as f:
+        while chunk := f.read(CHUNK):
+            crc = zlib.crc32(chunk, crc)
+            size += len(chunk)
+            out.write(chunk)
+    end = out.tell()
+    out.seek(header_at)
+    out.write(file_header(name, size, crc, mtime))
+    out.seek(end)
 
 
 def write_archive(archive, members):
@@ -77,10 +85,7 @@ def write_archive(archive, members):
         out.write(MARKER)
         out.write(block(MAIN_HEAD, 0, struct.pack("<HI", 0, 0)))
         for member in members:
-            out.write(file_header(member))
-            with open(member, "rb") as f:
-                while chunk := f.read(CHUNK):
-                    out.write(chunk)
+            write_member(out, member)
         out.write(block(END_HEAD, END_SKIP_IF_UNKNOWN, b""))
     os.replace(partial, archive)
 
