@@ -1,7 +1,8 @@
 // Transfer benchmark: drives KestrinConduit.dll over the emulated handheld the way HotSync Manager
 // does (OpenConduit) and prints one figure per run mode:
-//   throughput MIB  send and receive time of one MIB-MiB file, CopyFileA of the same bytes, and the
-//                   emulated handheld's own time to store that many bytes (best of three each)
+//   throughput MIB  send and receive time of one MIB-MiB file, CopyFileA of the same bytes, a move
+//                   of them (CopyFileA then DeleteFileA, what a send does to the PC's file at best),
+//                   and the emulated handheld's own time to store that many bytes (best of three each)
 //   memory MIB      peak working set and peak pagefile use of a process that sends and receives it
 //   files COUNT     time of one synchronisation that sends COUNT small files, and the emulated
 //                   handheld's own time for the same database work on an empty handheld
@@ -247,7 +248,7 @@ bool SameFileSize(const std::string& path, ULONGLONG size) {
 }
 
 struct RoundTrip {
-    double copy = 0, send = 0, receive = 0, store = 0;
+    double copy = 0, move = 0, send = 0, receive = 0, store = 0;
 };
 
 // Sends one file of `mib` MiB and receives it back; the times of both and of CopyFileA.
@@ -261,7 +262,12 @@ bool SendAndReceive(Conduit& c, DWORD mib, RoundTrip& times) {
     }
     std::string copy = work.root + "\\copy.bin";
     times.copy = Time([&] { CopyFileA(source.c_str(), copy.c_str(), FALSE); });
-    DeleteFileA(copy.c_str());
+    std::string moved = work.root + "\\moved.bin";
+    times.move = Time([&] {
+        CopyFileA(copy.c_str(), moved.c_str(), FALSE);
+        DeleteFileA(copy.c_str());
+    });
+    DeleteFileA(moved.c_str());
     times.send = Time([&] { Synchronise(c); });
     bool sent = GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES;
     QueueForPc(c, "payload.bin");
@@ -284,13 +290,16 @@ int Throughput(Conduit& c, DWORD mib) {
             return 1;
         }
         best.copy = run == 0 || times.copy < best.copy ? times.copy : best.copy;
+        best.move = run == 0 || times.move < best.move ? times.move : best.move;
         best.send = run == 0 || times.send < best.send ? times.send : best.send;
         best.receive = run == 0 || times.receive < best.receive ? times.receive : best.receive;
         best.store = run == 0 || times.store < best.store ? times.store : best.store;
     }
     double mb = static_cast<double>(mib);
     std::printf("copy %.3f s %.0f MiB/s\n", best.copy, mb / best.copy);
+    std::printf("move %.3f s %.0f MiB/s\n", best.move, mb / best.move);
     std::printf("send %.3f s %.0f MiB/s ratio %.2f\n", best.send, mb / best.send, best.copy / best.send);
+    std::printf("send-against-move ratio %.2f\n", best.move / best.send);
     std::printf("receive %.3f s %.0f MiB/s ratio %.2f\n", best.receive, mb / best.receive,
                 best.copy / best.receive);
     std::printf("handheld-store %.3f s %.0f MiB/s ratio %.2f\n", best.store, mb / best.store,
