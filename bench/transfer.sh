@@ -13,7 +13,7 @@ cmake --build "$build" -j2 --target transfer_bench >/dev/null
 bench() { "$build/wine-run" "$build/bin/transfer_bench.exe" "$@" </dev/null | tr -d '\r'; }
 field() { sed -n "s/^$1 .*ratio \([0-9.]*\)$/\1/p" <<<"$2"; }
 
-echo "== 64 MiB through the emulated handheld (fastest of 3 runs each)"
+echo "== 64 MiB through the emulated handheld (fastest of 5 runs each)"
 out=$(bench throughput 64)
 echo "$out"
 echo "send throughput / CopyFileA:    $(field send "$out") (target >= 0.5)"

@@ -2,7 +2,7 @@
 // does (OpenConduit) and prints one figure per run mode:
 //   throughput MIB  send and receive time of one MIB-MiB file, CopyFileA of the same bytes, a move
 //                   of them (CopyFileA then DeleteFileA, what a send does to the PC's file at best),
-//                   and the emulated handheld's own time to store that many bytes (best of three each)
+//                   and the emulated handheld's own time to store that many bytes (best of five each)
 //   memory MIB      peak working set and peak pagefile use of a process that sends and receives it
 //   files COUNT     time of one synchronisation that sends COUNT small files, and the emulated
 //                   handheld's own time for the same database work on an empty handheld
@@ -281,10 +281,10 @@ bool SendAndReceive(Conduit& c, DWORD mib, RoundTrip& times) {
     return sent && received;
 }
 
-// The fastest of three round trips for each figure.
+// The fastest of five round trips for each figure: the machine may be busy with other work.
 int Throughput(Conduit& c, DWORD mib) {
     RoundTrip best;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         RoundTrip times;
         if (!SendAndReceive(c, mib, times)) {
             return 1;

@@ -82,6 +82,7 @@ private:
     void ReleaseSideFile();
     Status StoreNewRecord(const BYTE* data, DWORD size, RecordEntry& entry);
     Status StartNewFile();
+    bool FlushTail();
     void DropNewFile();
     HANDLE SourceOf(const RecordEntry& entry) const;
     DatabaseHeader CommittedHeader(DWORD appInfoOffset, DWORD sortInfoOffset) const;
@@ -106,7 +107,9 @@ private:
     bool appendOnly_ = false;
     std::vector<BYTE> buffer_;
     win::File newFile_;
-    DWORD newFileEnd_ = 0;
+    DWORD newFileEnd_ = 0; // the new file's end, the tail included
+    // The new file's last records, not yet written: the file is written in large pieces.
+    std::vector<BYTE> tail_;
     DWORD fileSize_ = 0;
     DatabaseHeader header_;
     DWORD appInfoSize_ = 0;
