@@ -2,7 +2,7 @@
 # A HotSync on a PC with Palm Desktop: in a fresh prefix made by scripts/palm-desktop.sh the conduit
 # is registered through condmgr.dll as Setup registers it and copied into C:\Palm; C:\Palm\HotSync.exe,
 # started with no conduit named, then moves files both ways. Once the registration is removed, the
-# next HotSync runs no conduit.
+# next HotSync runs no conduit. Registrations that name no library of C:\Palm are refused.
 # Usage: check-registered-hotsync.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 source_dir=$(cd "$1" && pwd)
@@ -76,6 +76,17 @@ output=$(hotsync) || fail "HotSync after the removal failed: $output"
 grep -q "No conduit is registered" <<<"$output" || fail "HotSync after the removal said: $output"
 grep -q "OpenConduit" <<<"$output" && fail "a conduit ran after the removal: $output"
 [ -e "$drive/Outbox/later.txt" ] || fail "later.txt left C:\\Outbox with no conduit registered"
+
+# Registrations run lowest priority number first; one that names a path or a missing library is
+# reported and fails the HotSync, never loaded from elsewhere.
+condmgr register zzzz Missing.dll 3 >/dev/null || fail "registering zzzz"
+condmgr register aaaa '..\KestrinConduit.dll' 1 >/dev/null || fail "registering aaaa"
+output=$(hotsync) && fail "HotSync with broken registrations succeeded: $output"
+order=$(grep -o '^registered conduit: [a-z]*' <<<"$output" | cut -d' ' -f3 | tr '\n' ' ')
+[ "$order" = "aaaa zzzz " ] || fail "registrations ran in the order '$order'"
+grep -q 'conduit of aaaa is not a library name of this folder' <<<"$output" || fail "a path was not refused: $output"
+grep -q 'cannot load C:\\Palm\\Missing.dll' <<<"$output" || fail "a missing library was not reported: $output"
+grep -q "OpenConduit" <<<"$output" && fail "a conduit ran from a broken registration: $output"
 
 echo "$failures registered HotSync checks failed"
 [ "$failures" -eq 0 ]
