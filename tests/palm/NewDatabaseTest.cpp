@@ -119,35 +119,39 @@ TEST_CASE("a new database whose close fails leaves the empty database and nothin
 }
 
 TEST_CASE("a record replaced while a new database is written lands in a compact file") {
-    AttachedHandheld handheld;
-    std::vector<std::vector<BYTE>> records = Records(kStreamedCount, kLargeRecord, 13);
-    BYTE handle = 0;
-    REQUIRE(CreateDatabase("Mixed", handle) == 0);
-    std::vector<DWORD> ids(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        REQUIRE(WriteNewRecord(handle, records[i], &ids[i]) == 0);
-    }
-    // Replace a record with a shorter one, then keep adding.
-    records[3] = Pattern(100, 77);
-    CRawRecordInfo replace = {};
-    replace.m_FileHandle = handle;
-    replace.m_RecId = ids[3];
-    replace.m_Attribs = 0x40;
-    replace.m_RecSize = static_cast<DWORD>(records[3].size());
-    replace.m_TotalBytes = static_cast<DWORD>(records[3].size());
-    replace.m_pBytes = records[3].data();
-    REQUIRE(SyncWriteRec(&replace) == 0);
-    records.push_back(Pattern(500, 78));
-    REQUIRE(WriteNewRecord(handle, records.back()) == 0);
-    REQUIRE(SyncCloseDB(handle) == 0);
+    for (int count : {5, kStreamedCount}) {
+        CAPTURE(count);
+        AttachedHandheld handheld;
+        std::vector<std::vector<BYTE>> records = Records(count, kLargeRecord, 13);
+        BYTE handle = 0;
+        REQUIRE(CreateDatabase("Mixed", handle) == 0);
+        std::vector<DWORD> ids(records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            REQUIRE(WriteNewRecord(handle, records[i], &ids[i]) == 0);
+        }
+        // Replace a record with a shorter one, then keep adding.
+        records[3] = Pattern(100, 77);
+        CRawRecordInfo replace = {};
+        replace.m_FileHandle = handle;
+        replace.m_RecId = ids[3];
+        replace.m_Attribs = 0x40;
+        replace.m_RecSize = static_cast<DWORD>(records[3].size());
+        replace.m_TotalBytes = static_cast<DWORD>(records[3].size());
+        replace.m_pBytes = records[3].data();
+        REQUIRE(SyncWriteRec(&replace) == 0);
+        records.push_back(Pattern(500, 78));
+        REQUIRE(WriteNewRecord(handle, records.back()) == 0);
+        REQUIRE(SyncCloseDB(handle) == 0);
 
-    std::vector<BYTE> file = ReadWholeFile(handheld.folder / "^mixed.pdb");
-    CHECK(ParseRecords(file) == records);
-    size_t total = 0;
-    for (const std::vector<BYTE>& record : records) {
-        total += record.size();
+        std::vector<BYTE> file = ReadWholeFile(handheld.folder / "^mixed.pdb");
+        CHECK(ParseRecords(file) == records);
+        size_t total = 0;
+        for (const std::vector<BYTE>& record : records) {
+            total += record.size();
+        }
+        CHECK(file.size() == 78 + records.size() * 8 + 2 + total);
+        CHECK(FileNames(handheld.folder / palm::kWorkFolder).empty());
     }
-    CHECK(file.size() == 78 + records.size() * 8 + 2 + total);
 }
 
 TEST_CASE("a new database holds the largest record list there can be") {
