@@ -19,7 +19,8 @@ echo "$out"
 echo "send throughput / CopyFileA:    $(field send "$out") (target >= 0.5)"
 echo "send throughput / move:         $(field send-against-move "$out") (target >= 0.8)"
 echo "receive throughput / CopyFileA: $(field receive "$out") (target >= 0.5)"
-echo "(handheld-store: the emulated handheld alone storing 64 MiB from memory, the floor under a send)"
+echo "(handheld-store: the emulated handheld alone storing 64 MiB from memory, the floor under a send;"
+echo " bare-send: the file read in 32 KiB pieces into a new database, closed and deleted, no conduit)"
 
 echo "== peak memory, one process per size"
 peaks() { sed -n 's/^peak-working-set \([0-9]*\) peak-pagefile \([0-9]*\)$/\1 \2/p' <<<"$1"; }

@@ -2,7 +2,8 @@
 // does (OpenConduit) and prints one figure per run mode:
 //   throughput MIB  send and receive time of one MIB-MiB file, CopyFileA of the same bytes, a move
 //                   of them (CopyFileA then DeleteFileA, what a send does to the PC's file at best),
-//                   and the emulated handheld's own time to store that many bytes (best of five each)
+//                   the emulated handheld's own time to store that many bytes, and a bare send (the
+//                   file read into a new database and deleted, no conduit) (best of five each)
 //   memory MIB      peak working set and peak pagefile use of a process that sends and receives it
 //   files COUNT     time of one synchronisation that sends COUNT small files, and the emulated
 //                   handheld's own time for the same database work on an empty handheld
@@ -241,6 +242,27 @@ double HandheldStoreSeconds(Conduit& c, ULONGLONG size) {
     });
 }
 
+// What a send asks at the least: the PC file read in 32 768-byte pieces into records of a new
+// database, the database closed and the file deleted, with nothing of the conduit around it.
+double BareSendSeconds(Conduit& c, const std::string& path) {
+    std::vector<BYTE> record(32768);
+    return Time([&] {
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        BYTE handle = 0;
+        if (file == INVALID_HANDLE_VALUE || !CreateDatabase(c, "bare.bin", 0x44615461 /* 'DaTa' */, handle)) {
+            return;
+        }
+        DWORD read = 0;
+        while (ReadFile(file, record.data(), static_cast<DWORD>(record.size()), &read, nullptr) && read > 0) {
+            WriteRecord(c, handle, record.data(), read);
+        }
+        CloseHandle(file);
+        c.closeDb(handle);
+        DeleteFileA(path.c_str());
+    });
+}
+
 bool SameFileSize(const std::string& path, ULONGLONG size) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
@@ -248,7 +270,7 @@ bool SameFileSize(const std::string& path, ULONGLONG size) {
 }
 
 struct RoundTrip {
-    double copy = 0, move = 0, send = 0, receive = 0, store = 0;
+    double copy = 0, move = 0, send = 0, receive = 0, store = 0, bareSend = 0;
 };
 
 // Sends one file of `mib` MiB and receives it back; the times of both and of CopyFileA.
@@ -267,7 +289,7 @@ bool SendAndReceive(Conduit& c, DWORD mib, RoundTrip& times) {
         CopyFileA(copy.c_str(), moved.c_str(), FALSE);
         DeleteFileA(copy.c_str());
     });
-    DeleteFileA(moved.c_str());
+    times.bareSend = BareSendSeconds(c, moved);
     times.send = Time([&] { Synchronise(c); });
     bool sent = GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES;
     QueueForPc(c, "payload.bin");
@@ -291,6 +313,7 @@ int Throughput(Conduit& c, DWORD mib) {
         }
         best.copy = run == 0 || times.copy < best.copy ? times.copy : best.copy;
         best.move = run == 0 || times.move < best.move ? times.move : best.move;
+        best.bareSend = run == 0 || times.bareSend < best.bareSend ? times.bareSend : best.bareSend;
         best.send = run == 0 || times.send < best.send ? times.send : best.send;
         best.receive = run == 0 || times.receive < best.receive ? times.receive : best.receive;
         best.store = run == 0 || times.store < best.store ? times.store : best.store;
@@ -300,6 +323,8 @@ int Throughput(Conduit& c, DWORD mib) {
     std::printf("move %.3f s %.0f MiB/s\n", best.move, mb / best.move);
     std::printf("send %.3f s %.0f MiB/s ratio %.2f\n", best.send, mb / best.send, best.copy / best.send);
     std::printf("send-against-move ratio %.2f\n", best.move / best.send);
+    std::printf("bare-send %.3f s %.0f MiB/s against-move ratio %.2f\n", best.bareSend, mb / best.bareSend,
+                best.move / best.bareSend);
     std::printf("receive %.3f s %.0f MiB/s ratio %.2f\n", best.receive, mb / best.receive,
                 best.copy / best.receive);
     std::printf("handheld-store %.3f s %.0f MiB/s ratio %.2f\n", best.store, mb / best.store,
