@@ -5,7 +5,7 @@ Plain Python, no imaging library: each picture is drawn pixel by pixel on a smal
 written with the colour depth the manager's resources use. Run it again after changing a drawing
 and keep the generated files in manager/res/ (the build uses them as they are).
 
-    python3 scripts/draw-manager-images.py [OUTPUT_FOLDER]
+    python3 scripts/draw-manager-images.py [OUTPUT_FOLDER [UNINSTALL_OUTPUT_FOLDER]]
 """
 import os
 import struct
@@ -652,6 +652,29 @@ def about_picture():
     return c
 
 
+# ---- UnInstall's icon --------------------------------------------------------------------------
+
+def uninstall_icon(size):
+    """The handheld under a red cross: the product leaves the PC."""
+    s = size / 32.0
+    c = Canvas(size, size)
+    c.fill(int(8 * s), int(2 * s), int(23 * s), int(29 * s), GRAY)
+    c.frame(int(8 * s), int(2 * s), int(23 * s), int(29 * s), BLACK)
+    c.fill(int(10 * s), int(5 * s), int(21 * s), int(19 * s), LIME)
+    c.frame(int(10 * s), int(5 * s), int(21 * s), int(19 * s), BLACK)
+    c.fill(int(11 * s), int(22 * s), int(13 * s), int(24 * s), SILVER)
+    c.fill(int(18 * s), int(22 * s), int(20 * s), int(24 * s), SILVER)
+    for k in range(-1, 2):
+        c.line(int(3 * s), int(6 * s) + k, int(28 * s), int(27 * s) + k, RED)
+        c.line(int(28 * s), int(6 * s) + k, int(3 * s), int(27 * s) + k, RED)
+    return c
+
+
+def write_uninstall_pictures(out):
+    os.makedirs(out, exist_ok=True)
+    write_icon(os.path.join(out, 'UnInstall.ico'), [(uninstall_icon(32), 4), (uninstall_icon(16), 4)])
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'manager', 'res')
     os.makedirs(out, exist_ok=True)
@@ -664,6 +687,8 @@ def main():
     write_picture(os.path.join(out, 'About.bmp'), about_picture(), 4)
     write_icon(os.path.join(out, 'Kestrin.ico'),
                [(program_icon(32), 4), (program_icon(16), 4), (program_icon(32), 8), (program_icon(16), 8)])
+    write_uninstall_pictures(sys.argv[2] if len(sys.argv) > 2 else
+                             os.path.join(os.path.dirname(__file__), '..', 'uninstall', 'res'))
 
 
 if __name__ == '__main__':

@@ -43,4 +43,10 @@ inline constexpr const char* kDisplayNameValue = "DisplayName";
 inline constexpr const char* kDisplayName = "Kestrin Manager v2.1";
 inline constexpr const char* kUninstallStringValue = "UninstallString";
 
+// UnInstall spells the uninstall key and its own shortcut with other capitals than Setup; the
+// platform matches them all the same.
+inline constexpr const char* kUninstallKeyPathAsRemoved =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\Kestrin Manager";
+inline constexpr const char* kUnInstallShortcutNameAsRemoved = "UnInstall Kestrin manager.lnk";
+
 } // namespace layout
