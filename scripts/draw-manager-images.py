@@ -664,7 +664,7 @@ def uninstall_icon(size):
     c.frame(int(10 * s), int(5 * s), int(21 * s), int(19 * s), BLACK)
     c.fill(int(11 * s), int(22 * s), int(13 * s), int(24 * s), SILVER)
     c.fill(int(18 * s), int(22 * s), int(20 * s), int(24 * s), SILVER)
-    for k in range(-1, 2):
+    for k in (range(-1, 2) if size >= 32 else range(2)):
         c.line(int(3 * s), int(6 * s) + k, int(28 * s), int(27 * s) + k, RED)
         c.line(int(28 * s), int(6 * s) + k, int(3 * s), int(27 * s) + k, RED)
     return c
