@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, the manager's and UnInstall's resources, and that no binary needs a MinGW runtime DLL.
+# the Palm DLLs, the Conduit Manager's exports, the manager's and UnInstall's resources, and that no
+# binary needs a MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -42,6 +43,11 @@ done
 if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -qE ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
   fail "KestrinConduit.dll imports an ordinal-only Palm call by name"
 fi
+
+# The Conduit Manager: its calls by undecorated name, nothing else.
+condmgr="$bin/condmgr.dll"
+expected_condmgr=$'CmGetConduitCount\nCmGetCreatorIDByIndex\nCmGetCreatorName\nCmGetCreatorPriority\nCmInstallCreator\nCmRemoveConduitByCreatorID\nCmSetCreatorName\nCmSetCreatorPriority'
+[ "$(exports "$condmgr")" = "$expected_condmgr" ] || fail "condmgr.dll exports: $(exports "$condmgr" | tr '\n' ' ')"
 
 # The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
 manager="$bin/KestrinManager.exe"
