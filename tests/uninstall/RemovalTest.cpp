@@ -2,11 +2,14 @@
 // the warning group, the self-deletion entry and the restart question.
 #include "UnInstallTestSupport.h"
 
+#include "interfaces/palm/CondMgr.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 #include "uninstall/resource.h"
 
 #include <doctest/doctest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,47 @@ int PointsToPixels(int points) {
     int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+// The creators registered with a Conduit Manager library, loaded by its full path.
+std::vector<std::string> RegisteredCreators(const std::string& library) {
+    std::vector<std::string> creators;
+    win::Module condMgr(LoadLibraryA(library.c_str()));
+    auto count = reinterpret_cast<condmgr::GetConduitCountFn>(
+        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kGetConduitCount)));
+    auto creatorAt = reinterpret_cast<condmgr::GetCreatorIDByIndexFn>(
+        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kGetCreatorIDByIndex)));
+    for (int index = 0; count != nullptr && creatorAt != nullptr && index < count(); ++index) {
+        char creator[5] = {};
+        if (creatorAt(index, creator) == condmgr::kOk) {
+            creators.push_back(creator);
+        }
+    }
+    return creators;
+}
+
+void Register(const std::string& library, const char* creator, const char* conduit) {
+    win::Module condMgr(LoadLibraryA(library.c_str()));
+    auto install = reinterpret_cast<condmgr::InstallCreatorFn>(
+        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kInstallCreator)));
+    auto setName = reinterpret_cast<condmgr::SetCreatorNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kSetCreatorName)));
+    REQUIRE((install != nullptr && setName != nullptr));
+    install(creator, condmgr::kTypeApplication);
+    setName(creator, conduit);
+}
+
+void Unregister(const std::string& library, const char* creator) {
+    win::Module condMgr(LoadLibraryA(library.c_str()));
+    auto remove = reinterpret_cast<condmgr::RemoveConduitByCreatorIDFn>(
+        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kRemoveConduitByCreatorID)));
+    if (remove != nullptr) {
+        remove(creator);
+    }
+}
+
+bool Contains(const std::vector<std::string>& items, const std::string& item) {
+    return std::find(items.begin(), items.end(), item) != items.end();
 }
 
 std::string ShortPath(const std::string& path) {
@@ -342,6 +386,29 @@ TEST_SUITE("removal dialog") {
         OpenUnInstall open(ui);
         CHECK(open.Marks() == kAllSteps);
         CHECK(installation.CondMgrCalls() == std::vector<std::string>{"vqKT"});
+    }
+
+    TEST_CASE(
+        "with the emulated Palm Desktop's Conduit Manager the conduit's registration goes, others stay") {
+        FakeInstallation installation(CondMgr::Emulated);
+        const std::string library = installation.InHotSync(layout::kCondMgrFileName);
+        Register(library, "memo", "Memo.dll");
+
+        SUBCASE("registered") {
+            Register(library, layout::kCreatorId, layout::kConduitFileName);
+            REQUIRE(Contains(RegisteredCreators(library), layout::kCreatorId));
+        }
+        SUBCASE("not registered: the step succeeds all the same") {
+            Unregister(library, layout::kCreatorId);
+        }
+        ScriptedUi ui;
+        OpenUnInstall open(ui);
+        CHECK(open.Marks() == kAllSteps);
+        CHECK(ui.messages.size() == 1);
+        std::vector<std::string> creators = RegisteredCreators(library);
+        CHECK_FALSE(Contains(creators, layout::kCreatorId));
+        CHECK(Contains(creators, "memo"));
+        Unregister(library, "memo");
     }
 
 } // TEST_SUITE

@@ -59,6 +59,9 @@ void PlaceCondMgr(CondMgr kind, const std::string& target) {
         CopyFileA(testsupport::Join(programs, "test_condmgr_without_call.dll").c_str(), target.c_str(),
                   FALSE);
         break;
+    case CondMgr::Emulated:
+        CopyFileA(testsupport::Join(programs, "condmgr.dll").c_str(), target.c_str(), FALSE);
+        break;
     case CondMgr::Damaged:
         testsupport::WriteBytes(target, "MZ this is not a library");
         break;

@@ -36,7 +36,8 @@ public:
     std::vector<std::string> scheduled;
 };
 
-enum class CondMgr { Working, WithoutCall, Missing, Damaged };
+// Working and WithoutCall are the test's stand-ins; Emulated is the emulated Palm Desktop's library.
+enum class CondMgr { Working, WithoutCall, Missing, Damaged, Emulated };
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
