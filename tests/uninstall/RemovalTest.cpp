@@ -147,6 +147,70 @@ TEST_SUITE("removal dialog") {
         CHECK(open.IsEnabled(IDCANCEL));
     }
 
+    TEST_CASE(
+        "the template places every control where the layout puts it, in a modal popup with a close box") {
+        FakeInstallation installation;
+        ScriptedUi ui;
+        OpenUnInstall open(ui, false);
+        REQUIRE(open.IsOpen());
+        HWND dialog = open.window();
+        LONG style = GetWindowLongA(dialog, GWL_STYLE);
+        CHECK((style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME)) ==
+              (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+
+        auto inPixels = [dialog](int x, int y, int width, int height) {
+            RECT units = {x, y, x + width, y + height};
+            MapDialogRect(dialog, &units);
+            return units;
+        };
+        auto placed = [dialog](HWND control) {
+            RECT rect = {};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+            return rect;
+        };
+        auto same = [](const RECT& a, const RECT& b) {
+            return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+        };
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        CHECK(same(client, inPixels(0, 0, 215, 146)));
+
+        struct Placed {
+            int id, x, y, width, height;
+        };
+        const Placed controls[] = {{IDC_HEADLINE, 11, 4, 194, 14},
+                                   {IDC_MARK_CONDUIT, 37, 21, 12, 8},
+                                   {IDC_MARK_CONDUIT_REGISTRATION, 37, 32, 12, 8},
+                                   {IDC_MARK_MANAGER_FILES, 37, 43, 12, 8},
+                                   {IDC_MARK_PROGRAM_FOLDERS, 37, 54, 12, 8},
+                                   {IDC_MARK_REGISTRY_ENTRIES, 37, 65, 12, 8},
+                                   {IDC_MARK_PROGRAM_GROUP, 37, 76, 12, 8},
+                                   {IDC_WARNING_FRAME, 4, 90, 207, 32},
+                                   {IDC_WARNING_LINE1, 11, 98, 122, 8},
+                                   {IDC_WARNING_LINE2, 11, 108, 94, 8},
+                                   {IDC_WARNING_MARK, 175, 98, 8, 16},
+                                   {IDCANCEL, 161, 128, 50, 14}};
+        for (const Placed& control : controls) {
+            CAPTURE(control.id);
+            CHECK(same(placed(open.Control(control.id)),
+                       inPixels(control.x, control.y, control.width, control.height)));
+        }
+        // The six labels, each on the row of its step's mark.
+        const int labelWidths[] = {47, 94, 65, 84, 68, 69};
+        int row = 0;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetDlgCtrlID(child) == -1 || GetDlgCtrlID(child) == 0xFFFF) {
+                REQUIRE(row < 6);
+                CHECK(same(placed(child), inPixels(74, 21 + 11 * row, labelWidths[row], 8)));
+                ++row;
+            }
+        }
+        CHECK(row == 6);
+        open.PumpMessages();
+    }
+
     TEST_CASE("No at the confirmation removes nothing, asks nothing more and schedules nothing") {
         FakeInstallation installation;
         ScriptedUi ui;
