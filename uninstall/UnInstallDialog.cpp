@@ -85,6 +85,10 @@ void UnInstallDialog::OnRemove() {
     if (removalDone) {
         return;
     }
+    // A modal dialog would show only once its message queue is empty: show it now, so that the user
+    // sees the marks appear.
+    ShowWindow(true);
+    ::UpdateWindow(m_hWnd);
     allRemoved = true;
     outcome = RunRemoval(ui, m_hWnd, [this](int step, bool succeeded) {
         if (succeeded) {
@@ -97,7 +101,9 @@ void UnInstallDialog::OnRemove() {
         ShowWarning();
     }
     removalDone = true;
-    CWnd(GetDlgItem(IDCANCEL)).EnableWindow(true);
+    CWnd ok(GetDlgItem(IDCANCEL));
+    ok.EnableWindow(true);
+    ::SetFocus(ok.GetSafeHwnd());
 }
 
 void UnInstallDialog::ShowMark(int step) const {

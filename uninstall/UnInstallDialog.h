@@ -33,6 +33,8 @@ protected:
     BOOL OnInitDialog() override;
     // The "Ok" button, Esc and the close box.
     void OnCancel() override;
+    // Enter: the dialog's only button is "Ok", so Enter ends it the same way.
+    void OnOK() override { OnCancel(); }
 
 private:
     static LRESULT CALLBACK RemovalMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

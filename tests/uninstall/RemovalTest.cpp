@@ -290,6 +290,11 @@ TEST_SUITE("removal dialog") {
             open.CloseBox();
             CHECK(ui.restartRequests == 0);
         }
+        SUBCASE("Enter, which presses the only button") {
+            ui.answers = {IDNO};
+            open.PressEnter();
+            CHECK(ui.restartRequests == 0);
+        }
         CHECK_FALSE(open.IsOpen());
         REQUIRE(ui.messages.size() == 2);
         CHECK(ui.messages[1].text ==

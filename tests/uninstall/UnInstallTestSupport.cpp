@@ -258,6 +258,12 @@ void OpenUnInstall::PressEscape() const {
     PumpMessages();
 }
 
+void OpenUnInstall::PressEnter() const {
+    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    IsDialogMessageA(window(), &message);
+    PumpMessages();
+}
+
 void OpenUnInstall::CloseBox() const {
     SendMessageA(window(), WM_CLOSE, 0, 0);
     PumpMessages();

@@ -114,6 +114,7 @@ public:
 
     void PressOk() const;
     void PressEscape() const;
+    void PressEnter() const;
     void CloseBox() const;
     void PumpMessages() const;
 
