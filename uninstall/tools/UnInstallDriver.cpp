@@ -1,8 +1,12 @@
 // Drives the real UnInstall.exe from another process through its windows, as a user would.
-//   UnInstallDriver run PROGRAM [yes|no]
-// Starts PROGRAM, answers the confirmation (Yes unless told no), presses OK on every error message,
-// waits for the "Ok" button, prints the marks and the warning, presses "Ok", answers the restart
-// question No and waits for the program to end. Prints one line per event:
+//   UnInstallDriver run PROGRAM [yes|no]  starts PROGRAM, answers the confirmation (Yes unless told
+//                                         no), presses OK on every error message, waits for the "Ok"
+//                                         button, prints the marks and the warning, presses "Ok",
+//                                         answers the restart question No and waits for the end
+//   UnInstallDriver start PROGRAM         the same up to the marks, then leaves the dialog open
+//   UnInstallDriver rect                  prints the open dialog's window rectangle: left top width height
+//   UnInstallDriver finish                presses "Ok" on the open dialog and answers the restart question No
+// Prints one line per event:
 //   message <text>            a message box and its text (line breaks as \n)
 //   marks 1 2 3 4 5 6         the steps whose "Ok!" mark shows
 //   warning shown|hidden      the warning group
@@ -36,7 +40,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     GetWindowThreadProcessId(window, &owner);
     char title[128] = {};
     GetWindowTextA(window, title, sizeof(title));
-    if (owner == search->processId && IsWindowVisible(window) && std::strcmp(title, search->title) == 0) {
+    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
+        std::strcmp(title, search->title) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -95,23 +100,14 @@ void ReportDialog(HWND dialog) {
     std::fflush(stdout);
 }
 
-int Run(const char* program, bool confirm) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string commandLine = std::string("\"") + program + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        std::fprintf(stderr, "cannot start %s\n", program);
-        return 1;
-    }
+// Until the program ends or, when `leaveOpen`, until the marks show; false on a time-out.
+bool Drive(const PROCESS_INFORMATION& process, bool confirm, bool leaveOpen) {
     bool okPressed = false;
     DWORD start = GetTickCount();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         if (GetTickCount() - start > kTimeoutMs) {
             std::printf("timeout\n");
-            TerminateProcess(process.hProcess, 1);
-            break;
+            return false;
         }
         if (HWND box = FindVisible(process.dwProcessId, kCaption)) {
             Answer(box, confirm);
@@ -121,9 +117,75 @@ int Run(const char* program, bool confirm) {
         HWND ok = dialog != nullptr ? GetDlgItem(dialog, IDCANCEL) : nullptr;
         if (!okPressed && ok != nullptr && IsWindowEnabled(ok)) {
             ReportDialog(dialog);
+            if (leaveOpen) {
+                return true;
+            }
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
             okPressed = true;
         }
+    }
+    return true;
+}
+
+bool Start(const char* program, PROCESS_INFORMATION& process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string commandLine = std::string("\"") + program + "\"";
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "cannot start %s\n", program);
+        return false;
+    }
+    return true;
+}
+
+int StartAndLeaveOpen(const char* program) {
+    PROCESS_INFORMATION process = {};
+    if (!Start(program, process)) {
+        return 1;
+    }
+    bool shown = Drive(process, true, true);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return shown ? 0 : 1;
+}
+
+int PrintRect() {
+    HWND dialog = FindVisible(0, kDialogTitle);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int Finish() {
+    HWND dialog = FindVisible(0, kDialogTitle);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
+        if (HWND box = FindVisible(processId, kCaption)) {
+            Answer(box, false);
+        }
+    }
+    return IsWindow(dialog) ? 1 : 0;
+}
+
+int Run(const char* program, bool confirm) {
+    PROCESS_INFORMATION process = {};
+    if (!Start(program, process)) {
+        return 1;
+    }
+    if (!Drive(process, confirm, false)) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, kTimeoutMs);
     }
     DWORD exitCode = 1;
     GetExitCodeProcess(process.hProcess, &exitCode);
@@ -140,6 +202,15 @@ int main(int argc, char** argv) {
         bool confirm = argc < 4 || std::strcmp(argv[3], "no") != 0;
         return Run(argv[2], confirm);
     }
-    std::fprintf(stderr, "usage: UnInstallDriver run PROGRAM [yes|no]\n");
+    if (argc == 3 && std::strcmp(argv[1], "start") == 0) {
+        return StartAndLeaveOpen(argv[2]);
+    }
+    if (argc == 2 && std::strcmp(argv[1], "rect") == 0) {
+        return PrintRect();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "finish") == 0) {
+        return Finish();
+    }
+    std::fprintf(stderr, "usage: UnInstallDriver run PROGRAM [yes|no] | start PROGRAM | rect | finish\n");
     return 2;
 }
