@@ -9,7 +9,11 @@ UnInstallApp::UnInstallApp() : CWinApp("UnInstall") {}
 BOOL UnInstallApp::InitInstance() {
     Win32UnInstallUi ui;
     if (IsSilentCommandLine(GetCommandLineA())) {
-        exitCode = RunSilentRemoval(ui);
+        try {
+            exitCode = RunSilentRemoval(ui);
+        } catch (...) {
+            exitCode = (1 << kRemovalStepCount) - 1;
+        }
         return FALSE;
     }
     UnInstallDialog dialog(ui);

@@ -90,13 +90,19 @@ void UnInstallDialog::OnRemove() {
     ShowWindow(true);
     ::UpdateWindow(m_hWnd);
     allRemoved = true;
-    outcome = RunRemoval(ui, m_hWnd, [this](int step, bool succeeded) {
-        if (succeeded) {
-            ShowMark(step);
-        } else {
-            allRemoved = false;
-        }
-    });
+    try {
+        outcome = RunRemoval(ui, m_hWnd, [this](int step, bool succeeded) {
+            if (succeeded) {
+                ShowMark(step);
+            } else {
+                allRemoved = false;
+            }
+        });
+    } catch (...) {
+        // Whatever stopped the removal, the user can still close the dialog and is told that
+        // something was left.
+        allRemoved = false;
+    }
     if (!allRemoved) {
         ShowWarning();
     }
