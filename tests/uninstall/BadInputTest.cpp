@@ -2,6 +2,7 @@
 // fails and touches nothing, in the current folder, at the root of its drive or anywhere else.
 #include "UnInstallTestSupport.h"
 
+#include "install/FullPath.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 
@@ -67,6 +68,20 @@ std::vector<BadValue> BadValues() {
 } // namespace
 
 TEST_SUITE("bad install paths") {
+
+    TEST_CASE("full paths: a drive with a backslash, a drive root as recorded, a network path") {
+        for (const char* full : {"C:\\Program Files\\Orvelle\\Kestrin Manager", "d:\\", "D:", "C:\\",
+                                 "\\\\server\\share\\Kestrin"}) {
+            CAPTURE(full);
+            CHECK(install::IsFullPath(full));
+        }
+        for (const char* relative :
+             {"", "C", "C:Kestrin", "1:\\Kestrin", "\\Kestrin", "Kestrin", ".\\Kestrin", "..\\Kestrin",
+              "\\\\", "\\\\\\server", "\\\\.\\C:", "\\\\?\\C:\\Kestrin", "C:/Kestrin", " C:\\Kestrin"}) {
+            CAPTURE(relative);
+            CHECK_FALSE(install::IsFullPath(relative));
+        }
+    }
 
     TEST_CASE("a bad install folder fails steps 3 and 4, touches nothing and schedules nothing") {
         for (const BadValue& bad : BadValues()) {
