@@ -49,6 +49,17 @@ condmgr="$bin/condmgr.dll"
 expected_condmgr=$'CmGetConduitCount\nCmGetCreatorIDByIndex\nCmGetCreatorName\nCmGetCreatorPriority\nCmInstallCreator\nCmRemoveConduitByCreatorID\nCmSetCreatorName\nCmSetCreatorPriority'
 [ "$(exports "$condmgr")" = "$expected_condmgr" ] || fail "condmgr.dll exports: $(exports "$condmgr" | tr '\n' ' ')"
 
+# UnInstall: dialog 102 and icon group 128; the Conduit Manager is only ever loaded at run time.
+uninstall="$bin/UnInstall.exe"
+resources=$(wrestool -l "$uninstall" 2>/dev/null)
+grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
+grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
+grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
+if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
+  fail "UnInstall.exe imports condmgr.dll"
+fi
+imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
+
 # The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
 manager="$bin/KestrinManager.exe"
 resources=$(wrestool -l "$manager" 2>/dev/null)
@@ -64,17 +75,6 @@ for expected in "129:48 19 4" "130:48 19 1" "131:83 67 4" "132:1392 16 8" "133:1
   shape=$(bitmap_shape "$name")
   [ "$shape" = "${expected#*:}" ] || fail "KestrinManager.exe bitmap $name is '$shape', not '${expected#*:}'"
 done
-
-# UnInstall: dialog 102 and icon group 128; the Conduit Manager is only ever loaded at run time.
-uninstall="$bin/UnInstall.exe"
-resources=$(wrestool -l "$uninstall" 2>/dev/null)
-grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
-grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
-grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
-if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
-  fail "UnInstall.exe imports condmgr.dll"
-fi
-imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
 
 echo "$failures binary checks failed"
 [ "$failures" -eq 0 ]
