@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, the Conduit Manager's exports, the manager's and UnInstall's resources, and that no
-# binary needs a MinGW runtime DLL.
+# the Palm DLLs, the Conduit Manager's exports, the manager's resources, and that no binary needs a
+# MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -29,6 +29,21 @@ for binary in "$bin"/*.exe "$bin"/*.dll; do
   fi
 done
 
+# UnInstall: dialog 102 and icon group 128; the Conduit Manager is only ever loaded at run time.
+uninstall="$bin/UnInstall.exe"
+resources=$(wrestool -l "$uninstall" 2>/dev/null)
+grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
+grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
+grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
+if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
+  fail "UnInstall.exe imports condmgr.dll"
+fi
+imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
+for text in "Kestrin uninstallator" "Kestrin UnInstall" "UnInstall.EXE"; do
+  wrestool -x --raw --type=16 "$uninstall" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
+    grep -qF "$text" || fail "UnInstall.exe version resource lacks \"$text\""
+done
+
 conduit="$bin/KestrinConduit.dll"
 expected_exports=$'CfgConduit\nConfigureConduit\nGetConduitInfo\nGetConduitName\nGetConduitVersion\nOpenConduit'
 [ "$(exports "$conduit")" = "$expected_exports" ] || fail "KestrinConduit.dll exports: $(exports "$conduit" | tr '\n' ' ')"
@@ -48,17 +63,6 @@ fi
 condmgr="$bin/condmgr.dll"
 expected_condmgr=$'CmGetConduitCount\nCmGetCreatorIDByIndex\nCmGetCreatorName\nCmGetCreatorPriority\nCmInstallCreator\nCmRemoveConduitByCreatorID\nCmSetCreatorName\nCmSetCreatorPriority'
 [ "$(exports "$condmgr")" = "$expected_condmgr" ] || fail "condmgr.dll exports: $(exports "$condmgr" | tr '\n' ' ')"
-
-# UnInstall: dialog 102 and icon group 128; the Conduit Manager is only ever loaded at run time.
-uninstall="$bin/UnInstall.exe"
-resources=$(wrestool -l "$uninstall" 2>/dev/null)
-grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
-grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
-grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
-if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
-  fail "UnInstall.exe imports condmgr.dll"
-fi
-imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
 
 # The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
 manager="$bin/KestrinManager.exe"
