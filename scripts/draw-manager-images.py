@@ -5,7 +5,7 @@ Plain Python, no imaging library: each picture is drawn pixel by pixel on a smal
 written with the colour depth the manager's resources use. Run it again after changing a drawing
 and keep the generated files in manager/res/ (the build uses them as they are).
 
-    python3 scripts/draw-manager-images.py [OUTPUT_FOLDER]
+    python3 scripts/draw-manager-images.py [OUTPUT_FOLDER [UNINSTALL_OUTPUT_FOLDER]]
 """
 import os
 import struct
@@ -247,6 +247,29 @@ def write_icon(path, canvases_with_depths):
             offset += len(data)
         for data in images:
             out.write(data)
+
+
+# ---- UnInstall's icon --------------------------------------------------------------------------
+
+def uninstall_icon(size):
+    """The handheld under a red cross: the product leaves the PC."""
+    s = size / 32.0
+    c = Canvas(size, size)
+    c.fill(int(8 * s), int(2 * s), int(23 * s), int(29 * s), GRAY)
+    c.frame(int(8 * s), int(2 * s), int(23 * s), int(29 * s), BLACK)
+    c.fill(int(10 * s), int(5 * s), int(21 * s), int(19 * s), LIME)
+    c.frame(int(10 * s), int(5 * s), int(21 * s), int(19 * s), BLACK)
+    c.fill(int(11 * s), int(22 * s), int(13 * s), int(24 * s), SILVER)
+    c.fill(int(18 * s), int(22 * s), int(20 * s), int(24 * s), SILVER)
+    for k in (range(-1, 2) if size >= 32 else range(2)):
+        c.line(int(3 * s), int(6 * s) + k, int(28 * s), int(27 * s) + k, RED)
+        c.line(int(28 * s), int(6 * s) + k, int(3 * s), int(27 * s) + k, RED)
+    return c
+
+
+def write_uninstall_pictures(out):
+    os.makedirs(out, exist_ok=True)
+    write_icon(os.path.join(out, 'UnInstall.ico'), [(uninstall_icon(32), 4), (uninstall_icon(16), 4)])
 
 
 # ---- The 16 by 16 file-type icons -----------------------------------------------------------
@@ -655,6 +678,8 @@ def about_picture():
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'manager', 'res')
     os.makedirs(out, exist_ok=True)
+    write_uninstall_pictures(sys.argv[2] if len(sys.argv) > 2 else
+                             os.path.join(os.path.dirname(__file__), '..', 'uninstall', 'res'))
     strip = file_type_strip()
     write_picture(os.path.join(out, 'FileTypes.bmp'), strip, 8)
     write_mask(os.path.join(out, 'FileTypesMask.bmp'), strip)

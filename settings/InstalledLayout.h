@@ -41,11 +41,16 @@ inline constexpr const char* kGroupParentFolderName = "Orvelle";
 inline constexpr const char* kGroupFolderName = "Kestrin";
 inline constexpr const char* kManagerShortcutName = "Kestrin Manager.lnk";
 inline constexpr const char* kUnInstallShortcutName = "UnInstall Kestrin Manager.lnk";
+// UnInstall spells its own shortcut, and the uninstall key below, with other capitals than Setup;
+// the platform matches them all the same.
+inline constexpr const char* kUnInstallShortcutNameAsRemoved = "UnInstall Kestrin manager.lnk";
 inline constexpr const char* kHandheldAppShortcutName = "Kestrin for Palm.lnk";
 
 // The uninstall entry (HKEY_LOCAL_MACHINE).
 inline constexpr const char* kUninstallKeyPath =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
+inline constexpr const char* kUninstallKeyPathAsRemoved =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\Kestrin Manager";
 inline constexpr const char* kDisplayNameValue = "DisplayName";
 inline constexpr const char* kDisplayName = "Kestrin Manager v2.1";
 inline constexpr const char* kUninstallStringValue = "UninstallString";

@@ -29,6 +29,21 @@ for binary in "$bin"/*.exe "$bin"/*.dll; do
   fi
 done
 
+# UnInstall: dialog 102 and icon group 128; the Conduit Manager is only ever loaded at run time.
+uninstall="$bin/UnInstall.exe"
+resources=$(wrestool -l "$uninstall" 2>/dev/null)
+grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
+grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
+grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
+if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
+  fail "UnInstall.exe imports condmgr.dll"
+fi
+imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
+for text in "Kestrin uninstallator" "Kestrin UnInstall" "UnInstall.EXE"; do
+  wrestool -x --raw --type=16 "$uninstall" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
+    grep -qF "$text" || fail "UnInstall.exe version resource lacks \"$text\""
+done
+
 conduit="$bin/KestrinConduit.dll"
 expected_exports=$'CfgConduit\nConfigureConduit\nGetConduitInfo\nGetConduitName\nGetConduitVersion\nOpenConduit'
 [ "$(exports "$conduit")" = "$expected_exports" ] || fail "KestrinConduit.dll exports: $(exports "$conduit" | tr '\n' ' ')"

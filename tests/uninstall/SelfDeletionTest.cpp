@@ -1,0 +1,91 @@
+// The entry that deletes the uninstaller at the next start of Windows: the "Wininit.ini" line and the
+// platform's delete-at-restart registration, each written to a place of the test's own.
+#include "UnInstallTestSupport.h"
+
+#include "settings/InstalledLayout.h"
+#include "settings/Settings.h"
+
+#include <doctest/doctest.h>
+
+namespace {
+
+constexpr const char* kSessionManagerKey = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* kPendingValue = "PendingFileRenameOperations";
+
+std::optional<std::string> PendingOperations() {
+    win::RegKey key = settings::OpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!key || RegQueryValueExA(key.get(), kPendingValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string bytes(size, '\0');
+    RegQueryValueExA(key.get(), kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+    bytes.resize(size);
+    return bytes;
+}
+
+void RestorePendingOperations(const std::optional<std::string>& bytes) {
+    win::RegKey key = settings::OpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey);
+    if (bytes) {
+        RegSetValueExA(key.get(), kPendingValue, 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(bytes->data()), static_cast<DWORD>(bytes->size()));
+    } else {
+        RegDeleteValueA(key.get(), kPendingValue);
+    }
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_SUITE("self-deletion") {
+
+    TEST_CASE("the profile file gets the line nul= and the short path in its [rename] section") {
+        testsupport::ScratchFolder scratch("uninstall-wininit");
+        std::string profile = scratch / "Wininit.ini";
+        WriteWininitDeletion(profile.c_str(), "C:\\PROGRA~1\\Orvelle\\KESTRI~1\\UNINST~1.EXE");
+        CHECK(
+            testsupport::ReadBytes(profile) ==
+            std::optional<std::string>("[rename]\r\nnul=C:\\PROGRA~1\\Orvelle\\KESTRI~1\\UNINST~1.EXE\r\n"));
+    }
+
+    TEST_CASE("the delete-at-restart registration names the file") {
+        testsupport::ScratchFolder scratch("uninstall-pending");
+        std::string file = scratch / "UnInstall.exe";
+        testsupport::WriteBytes(file, "uninstaller");
+        std::optional<std::string> before = PendingOperations();
+        RegisterDeletionAtRestart(file);
+        std::optional<std::string> after = PendingOperations();
+        RestorePendingOperations(before);
+        REQUIRE(after.has_value());
+        CHECK(Lower(*after).find(Lower(file) + std::string(1, '\0')) != std::string::npos);
+        CHECK(FileExists(file));
+    }
+
+    TEST_CASE("nothing is scheduled when the uninstaller's short path cannot be obtained") {
+        FakeInstallation installation;
+        DeleteFileA(installation.InInstall(layout::kUnInstallFileName).c_str());
+        ScriptedUi ui;
+        OpenUnInstall open(ui);
+        CHECK(open.Marks() == kAllSteps);
+        CHECK(ui.scheduled.empty());
+    }
+
+    TEST_CASE("the short path scheduled names the uninstaller even in a folder with long names") {
+        FakeInstallation installation;
+        ScriptedUi ui;
+        OpenUnInstall open(ui);
+        REQUIRE(ui.scheduled.size() == 1);
+        char longPath[MAX_PATH] = {};
+        REQUIRE(GetLongPathNameA(ui.scheduled[0].c_str(), longPath, MAX_PATH) > 0);
+        CHECK(Lower(longPath) == Lower(installation.InInstall(layout::kUnInstallFileName)));
+        CHECK(ui.scheduled[0].find(' ') == std::string::npos);
+    }
+
+} // TEST_SUITE

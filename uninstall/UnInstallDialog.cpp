@@ -1,0 +1,135 @@
+#include "uninstall/UnInstallDialog.h"
+
+#include "framework/WinApp.h"
+#include "uninstall/resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+const int kWarningControls[] = {IDC_WARNING_FRAME, IDC_WARNING_MARK, IDC_WARNING_LINE1, IDC_WARNING_LINE2};
+
+// A point font of the screen, then the same description made bold (weight 700).
+CFont CreateBoldPointFont(const char* face, int points) {
+    HDC screen = GetDC(nullptr);
+    LOGFONTA description = {};
+    description.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    description.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(description.lfFaceName, face, LF_FACESIZE);
+    CFont font(CreateFontIndirectA(&description));
+    if (!font || GetObjectA(font.get(), sizeof(description), &description) != sizeof(description)) {
+        return font;
+    }
+    description.lfWeight = FW_BOLD;
+    return CFont(CreateFontIndirectA(&description));
+}
+
+} // namespace
+
+UnInstallDialog::UnInstallDialog(UnInstallUi& userInterface, HWND parent)
+    : CDialog(IDD_UNINSTALL, parent), ui(userInterface),
+      programIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+UnInstallDialog::~UnInstallDialog() {
+    // The base destructor would destroy a modeless window after this object's members are gone.
+    if (m_hWnd != nullptr && !IsModal()) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+BOOL UnInstallDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon));
+    SendMessage(WM_SETICON, ICON_SMALL,
+                reinterpret_cast<LPARAM>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                                    IMAGE_ICON, 16, 16, LR_SHARED)));
+    MakeFonts();
+    refused = false;
+    if (ui.ShowMessage(m_hWnd, kConfirmationMessage, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        refused = true;
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
+    SetWindowSubclass(m_hWnd, RemovalMessageProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::PostMessageA(m_hWnd, kRemoveMessage, 0, 0);
+    return TRUE;
+}
+
+void UnInstallDialog::MakeFonts() {
+    headlineFont = CreateBoldPointFont("MS Sans Serif", 10);
+    markFont = CreateBoldPointFont("Times New Roman", 22);
+    CWnd(GetDlgItem(IDC_HEADLINE)).SetFont(headlineFont.get());
+    CWnd(GetDlgItem(IDC_WARNING_MARK)).SetFont(markFont.get());
+}
+
+LRESULT CALLBACK UnInstallDialog::RemovalMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                     UINT_PTR id, DWORD_PTR dialog) {
+    if (message == kRemoveMessage) {
+        // Nothing may leave a window procedure by an exception.
+        try {
+            reinterpret_cast<UnInstallDialog*>(dialog)->OnRemove();
+        } catch (...) {
+        }
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, RemovalMessageProc, id);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void UnInstallDialog::OnRemove() {
+    if (removalDone) {
+        return;
+    }
+    // A modal dialog would show only once its message queue is empty: show it now, so that the user
+    // sees the marks appear.
+    ShowWindow(true);
+    ::UpdateWindow(m_hWnd);
+    allRemoved = true;
+    try {
+        outcome = RunRemoval(ui, m_hWnd, [this](int step, bool succeeded) {
+            if (succeeded) {
+                ShowMark(step);
+            } else {
+                allRemoved = false;
+            }
+        });
+    } catch (...) {
+        // Whatever stopped the removal, the user can still close the dialog and is told that
+        // something was left.
+        allRemoved = false;
+    }
+    if (!allRemoved) {
+        ShowWarning();
+    }
+    removalDone = true;
+    CWnd ok(GetDlgItem(IDCANCEL));
+    ok.EnableWindow(true);
+    ::SetFocus(ok.GetSafeHwnd());
+}
+
+void UnInstallDialog::ShowMark(int step) const {
+    CWnd(GetDlgItem(IDC_MARK_CONDUIT + step - 1)).ShowWindow(true);
+}
+
+void UnInstallDialog::ShowWarning() const {
+    for (int id : kWarningControls) {
+        CWnd(GetDlgItem(id)).ShowWindow(true);
+    }
+}
+
+void UnInstallDialog::OnCancel() {
+    // No input counts until the removal has run.
+    if (!removalDone) {
+        return;
+    }
+    if (!refused && ui.ShowMessage(m_hWnd, kRestartQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        ShowWindow(false);
+        ui.RequestRestart();
+    }
+    EndDialog(IDCANCEL);
+}

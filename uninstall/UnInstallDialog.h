@@ -1,0 +1,55 @@
+// UnInstall's one dialog: asks once, runs the removal when its message loop first gets the chance,
+// marks each step that succeeded, warns when something was left, and offers to restart Windows.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/Wnd.h"
+#include "uninstall/Removal.h"
+#include "uninstall/UnInstallUi.h"
+
+#include <windows.h>
+
+inline constexpr const char* kConfirmationMessage =
+    "Are you sure do you want to completely remove \"Kestrin v2.1\"\nand all of its components from your "
+    "computer?";
+inline constexpr const char* kRestartQuestion =
+    "UnInstallation complete! You need to restart Windows before\n"
+    "the new setting will take effect. Restart Windows now?";
+
+class UnInstallDialog : public CDialog {
+public:
+    // Posted by the start-up once the user has confirmed; the removal runs when it is delivered.
+    static constexpr UINT kRemoveMessage = WM_USER + 20;
+
+    explicit UnInstallDialog(UnInstallUi& ui, HWND parent = nullptr);
+    ~UnInstallDialog() override;
+
+    bool Refused() const { return refused; }
+    bool RemovalDone() const { return removalDone; }
+    bool AllRemoved() const { return allRemoved; }
+    const RemovalOutcome& Outcome() const { return outcome; }
+
+protected:
+    BOOL OnInitDialog() override;
+    // The "Ok" button, Esc and the close box.
+    void OnCancel() override;
+    // Enter: the dialog's only button is "Ok", so Enter ends it the same way.
+    void OnOK() override { OnCancel(); }
+
+private:
+    static LRESULT CALLBACK RemovalMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR id, DWORD_PTR dialog);
+    void MakeFonts();
+    void OnRemove();
+    void ShowMark(int step) const;
+    void ShowWarning() const;
+
+    UnInstallUi& ui;
+    HICON programIcon;
+    CFont headlineFont;
+    CFont markFont;
+    bool allRemoved = false;
+    bool refused = false;
+    bool removalDone = false;
+    RemovalOutcome outcome;
+};

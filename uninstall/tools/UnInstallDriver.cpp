@@ -1,0 +1,216 @@
+// Drives the real UnInstall.exe from another process through its windows, as a user would.
+//   UnInstallDriver run PROGRAM [yes|no]  starts PROGRAM, answers the confirmation (Yes unless told
+//                                         no), presses OK on every error message, waits for the "Ok"
+//                                         button, prints the marks and the warning, presses "Ok",
+//                                         answers the restart question No and waits for the end
+//   UnInstallDriver start PROGRAM         the same up to the marks, then leaves the dialog open
+//   UnInstallDriver rect                  prints the open dialog's window rectangle: left top width height
+//   UnInstallDriver finish                presses "Ok" on the open dialog and answers the restart question No
+// Prints one line per event:
+//   message <text>            a message box and its text (line breaks as \n)
+//   marks 1 2 3 4 5 6         the steps whose "Ok!" mark shows
+//   warning shown|hidden      the warning group
+//   exit <code>               the program's exit code
+// Exits 0 when the program ended, 1 on a time-out or when it could not be started.
+#include "uninstall/resource.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+constexpr const char* kCaption = "UnInstallation";
+constexpr const char* kDialogTitle = "Kestrin uninstaller";
+// The message box's text control.
+constexpr int kMessageTextId = 0xFFFF;
+
+struct Search {
+    DWORD processId;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
+        std::strcmp(title, search->title) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindVisible(DWORD processId, const char* title) {
+    Search search = {processId, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string Text(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    std::string result;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == '\n') {
+            result += "\\n";
+        } else if (*c != '\r') {
+            result += *c;
+        }
+    }
+    return result;
+}
+
+// Answers a message box by its text: the confirmation with `confirm`, the restart question No, any
+// other message OK.
+void Answer(HWND box, bool confirm) {
+    std::string text = Text(GetDlgItem(box, kMessageTextId));
+    std::printf("message %s\n", text.c_str());
+    std::fflush(stdout);
+    int button = IDOK;
+    if (text.rfind("Are you sure", 0) == 0) {
+        button = confirm ? IDYES : IDNO;
+    } else if (text.rfind("UnInstallation complete!", 0) == 0) {
+        button = IDNO;
+    }
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    // Wait until the box has gone, so that it is not answered twice.
+    for (DWORD start = GetTickCount();
+         IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < kTimeoutMs;) {
+        Sleep(10);
+    }
+}
+
+void ReportDialog(HWND dialog) {
+    std::printf("marks");
+    for (int id = IDC_MARK_CONDUIT; id <= IDC_MARK_PROGRAM_GROUP; ++id) {
+        if (IsWindowVisible(GetDlgItem(dialog, id))) {
+            std::printf(" %d", id - IDC_MARK_CONDUIT + 1);
+        }
+    }
+    std::printf("\nwarning %s\n",
+                IsWindowVisible(GetDlgItem(dialog, IDC_WARNING_FRAME)) ? "shown" : "hidden");
+    std::fflush(stdout);
+}
+
+// Until the program ends or, when `leaveOpen`, until the marks show; false on a time-out.
+bool Drive(const PROCESS_INFORMATION& process, bool confirm, bool leaveOpen) {
+    bool okPressed = false;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > kTimeoutMs) {
+            std::printf("timeout\n");
+            return false;
+        }
+        if (HWND box = FindVisible(process.dwProcessId, kCaption)) {
+            Answer(box, confirm);
+            continue;
+        }
+        HWND dialog = FindVisible(process.dwProcessId, kDialogTitle);
+        HWND ok = dialog != nullptr ? GetDlgItem(dialog, IDCANCEL) : nullptr;
+        if (!okPressed && ok != nullptr && IsWindowEnabled(ok)) {
+            ReportDialog(dialog);
+            if (leaveOpen) {
+                return true;
+            }
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+            okPressed = true;
+        }
+    }
+    return true;
+}
+
+bool Start(const char* program, PROCESS_INFORMATION& process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string commandLine = std::string("\"") + program + "\"";
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "cannot start %s\n", program);
+        return false;
+    }
+    return true;
+}
+
+int StartAndLeaveOpen(const char* program) {
+    PROCESS_INFORMATION process = {};
+    if (!Start(program, process)) {
+        return 1;
+    }
+    bool shown = Drive(process, true, true);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return shown ? 0 : 1;
+}
+
+int PrintRect() {
+    HWND dialog = FindVisible(0, kDialogTitle);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int Finish() {
+    HWND dialog = FindVisible(0, kDialogTitle);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
+        if (HWND box = FindVisible(processId, kCaption)) {
+            Answer(box, false);
+        }
+    }
+    return IsWindow(dialog) ? 1 : 0;
+}
+
+int Run(const char* program, bool confirm) {
+    PROCESS_INFORMATION process = {};
+    if (!Start(program, process)) {
+        return 1;
+    }
+    if (!Drive(process, confirm, false)) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, kTimeoutMs);
+    }
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    std::printf("exit %lu\n", exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode == STILL_ACTIVE ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "run") == 0) {
+        bool confirm = argc < 4 || std::strcmp(argv[3], "no") != 0;
+        return Run(argv[2], confirm);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "start") == 0) {
+        return StartAndLeaveOpen(argv[2]);
+    }
+    if (argc == 2 && std::strcmp(argv[1], "rect") == 0) {
+        return PrintRect();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "finish") == 0) {
+        return Finish();
+    }
+    std::fprintf(stderr, "usage: UnInstallDriver run PROGRAM [yes|no] | start PROGRAM | rect | finish\n");
+    return 2;
+}
