@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, the manager's resources, and that no binary needs a MinGW runtime DLL.
+# the Palm DLLs, unrar.dll's exports, the manager's resources, and that no binary needs a MinGW
+# runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -42,6 +43,13 @@ done
 if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -qE ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
   fail "KestrinConduit.dll imports an ordinal-only Palm call by name"
 fi
+
+# unrar.dll: RARLAB's calls by their undecorated names, and nothing imported but system DLLs.
+unrar="$bin/unrar.dll"
+expected_unrar=$'RARCloseArchive\nRARGetDllVersion\nRAROpenArchive\nRAROpenArchiveEx\nRARProcessFile\nRARProcessFileW\nRARReadHeader\nRARReadHeaderEx\nRARSetCallback\nRARSetChangeVolProc\nRARSetPassword\nRARSetProcessDataProc'
+[ "$(exports "$unrar")" = "$expected_unrar" ] || fail "unrar.dll exports: $(exports "$unrar" | tr '\n' ' ')"
+unrar_dlls=$(imports "$unrar" | cut -d' ' -f1 | sort -u | tr '[:upper:]' '[:lower:]' | tr '\n' ' ')
+[ "$unrar_dlls" = "kernel32.dll msvcrt.dll " ] || fail "unrar.dll imports from: $unrar_dlls"
 
 # The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
 manager="$bin/KestrinManager.exe"
