@@ -125,12 +125,24 @@ void PlaceDouble(Double which, const char* name, const std::string& folder) {
     if (which == Double::Missing) {
         return;
     }
+    if (which == Double::Real) {
+        CopyFileA(RealUnrar().c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE);
+        return;
+    }
     std::string variant = std::string(name) + (which == Double::Incomplete ? "-incomplete" : "");
     std::string source = testsupport::ProgramFolder() + "\\doubles\\" + variant + "\\" + name + ".dll";
     CopyFileA(source.c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE);
 }
 
 } // namespace
+
+std::string RealUnrar() {
+    return testsupport::ProgramFolder() + "\\..\\unrar.dll";
+}
+
+std::string RealPackage() {
+    return testsupport::ProgramFolder() + "\\..\\..\\dist\\data.z";
+}
 
 SetupWorld::SetupWorld(Double unrar, Double condmgr) {
     RemoveInstallationTraces();

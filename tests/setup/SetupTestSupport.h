@@ -70,7 +70,11 @@ private:
 };
 
 // Which double of a library a world puts in place.
-enum class Double { Working, Incomplete, Missing };
+enum class Double { Working, Incomplete, Missing, Real };
+
+// The build's own unrar.dll and package, when this build makes them.
+std::string RealUnrar();
+std::string RealPackage();
 
 // A scratch world for one installation: the package folder (the current folder while the world
 // lives) with data.z and unrar.dll, the HotSync folder with condmgr.dll and Palm Desktop's record
