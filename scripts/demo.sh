@@ -40,7 +40,7 @@ echo "Incoming folder:"; list "$demo/Inbox"
 echo "Handheld:"; run "$build/bin/handheld.exe" list "$(winpath "$demo/handheld")"
 echo
 echo "== HotSync"
-run "$build/bin/hotsync.exe" --handheld "$(winpath "$demo/handheld")"
+run "$build/bin/hotsync.exe" --handheld "$(winpath "$demo/handheld")" --conduit "$(winpath "$build/bin/KestrinConduit.dll")"
 echo
 echo "== After the HotSync"
 echo "Outgoing folder:"; list "$demo/Outbox"

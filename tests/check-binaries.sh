@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, unrar.dll's exports, the manager's resources, and that no binary needs a MinGW
-# runtime DLL.
+# the Palm DLLs, unrar.dll's and the Conduit Manager's exports, the manager's and Setup's resources,
+# and that no binary needs a MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -50,6 +50,11 @@ expected_unrar=$'RARCloseArchive\nRARGetDllVersion\nRAROpenArchive\nRAROpenArchi
 [ "$(exports "$unrar")" = "$expected_unrar" ] || fail "unrar.dll exports: $(exports "$unrar" | tr '\n' ' ')"
 unrar_dlls=$(imports "$unrar" | cut -d' ' -f1 | sort -u | tr '[:upper:]' '[:lower:]' | tr '\n' ' ')
 [ "$unrar_dlls" = "kernel32.dll msvcrt.dll " ] || fail "unrar.dll imports from: $unrar_dlls"
+
+# The Conduit Manager: its calls by undecorated name, nothing else.
+condmgr="$bin/condmgr.dll"
+expected_condmgr=$'CmGetConduitCount\nCmGetCreatorIDByIndex\nCmGetCreatorName\nCmGetCreatorPriority\nCmInstallCreator\nCmRemoveConduitByCreatorID\nCmSetCreatorName\nCmSetCreatorPriority'
+[ "$(exports "$condmgr")" = "$expected_condmgr" ] || fail "condmgr.dll exports: $(exports "$condmgr" | tr '\n' ' ')"
 
 # The manager's resources: dialog 103, icon group 128, and the bitmaps at their sizes and depths.
 manager="$bin/KestrinManager.exe"

@@ -10,6 +10,11 @@ namespace {
 constexpr DWORD kMaxFileSize = 0x7FFFFFFF;
 constexpr DWORD kUniqueIdMask = 0xFFFFFF;
 constexpr DWORD kCopyChunk = 0x10000;
+// A new database's records are held in memory up to this many bytes: a small database is then
+// written in one piece, with no room to spare in front of its records.
+constexpr DWORD kBufferLimit = 1024 * 1024;
+// The new file is written in pieces of about this size: Wine writes small pieces markedly slower.
+constexpr DWORD kFlushSize = 256 * 1024;
 
 bool CopyRange(HANDLE from, DWORD offset, DWORD size, HANDLE to, std::vector<BYTE>& buffer) {
     while (size > 0) {
@@ -110,6 +115,16 @@ Status Database::Create(const std::string& path, const std::string& workStem, co
 
 Database::~Database() {
     ReleaseSideFile();
+    DropNewFile();
+}
+
+void Database::DropNewFile() {
+    if (newFile_) {
+        newFile_.reset();
+        DeleteFileA(NewFilePath().c_str());
+    }
+    newFileEnd_ = 0;
+    std::vector<BYTE>().swap(tail_);
 }
 
 void Database::ReleaseSideFile() {
@@ -135,7 +150,10 @@ Status Database::Load() {
         return Status::Unreadable;
     }
     ParseEntries(entryBytes);
-    return CheckLayout();
+    Status status = CheckLayout();
+    appendOnly_ =
+        status == Status::Ok && entries_.empty() && header_.appInfoOffset == 0 && header_.sortInfoOffset == 0;
+    return status;
 }
 
 void Database::ParseEntries(const std::vector<BYTE>& raw) {
@@ -206,7 +224,17 @@ Status Database::ReadRecord(size_t index, BYTE* buffer, DWORD capacity, DWORD& c
     if (buffer == nullptr) {
         return Status::BadArgument;
     }
-    HANDLE source = entry.pending ? side_.get() : file_.get();
+    DWORD tailStart = newFileEnd_ - static_cast<DWORD>(tail_.size());
+    const BYTE* inMemory = entry.where == RecordEntry::Where::Buffer ? buffer_.data() + entry.offset
+                           : entry.where == RecordEntry::Where::NewFile && entry.offset >= tailStart
+                               ? tail_.data() + (entry.offset - tailStart)
+                               : nullptr;
+    if (inMemory != nullptr) {
+        std::copy(inMemory, inMemory + count, buffer);
+        copied = count;
+        return Status::Ok;
+    }
+    HANDLE source = SourceOf(entry);
     if (source == INVALID_HANDLE_VALUE || !ReadAt(source, entry.offset, buffer, count)) {
         return Status::IoError;
     }
@@ -237,8 +265,87 @@ Status Database::CheckNewRecord(const BYTE* data, DWORD size, bool adds) const {
     }
     ULONGLONG projected =
         EntriesEnd(entries_.size() + 1) + kPaddingSize + appInfoSize_ + sortInfoSize_ + dataBytes_ + size;
-    return projected > kMaxFileSize || static_cast<ULONGLONG>(sideSize_) + size > kMaxFileSize ? Status::Full
-                                                                                               : Status::Ok;
+    bool fits = projected <= kMaxFileSize && static_cast<ULONGLONG>(sideSize_) + size <= kMaxFileSize &&
+                static_cast<ULONGLONG>(newFileEnd_) + size <= kMaxFileSize;
+    return fits ? Status::Ok : Status::Full;
+}
+
+HANDLE Database::SourceOf(const RecordEntry& entry) const {
+    switch (entry.where) {
+    case RecordEntry::Where::Committed:
+        return file_.get();
+    case RecordEntry::Where::SideFile:
+        return side_.get();
+    case RecordEntry::Where::NewFile:
+        return newFile_.get();
+    default:
+        return INVALID_HANDLE_VALUE;
+    }
+}
+
+// Puts an added record's bytes where they stay until the commit: the new database's buffer or
+// file while every change has been an addition to an empty database, the side file otherwise.
+Status Database::StoreNewRecord(const BYTE* data, DWORD size, RecordEntry& entry) {
+    if (!appendOnly_) {
+        entry.where = RecordEntry::Where::SideFile;
+        return AppendToSideFile(data, size, entry.offset);
+    }
+    if (!newFile_ && buffer_.size() + size <= kBufferLimit) {
+        entry.where = RecordEntry::Where::Buffer;
+        entry.offset = static_cast<DWORD>(buffer_.size());
+        buffer_.insert(buffer_.end(), data, data + size);
+        return Status::Ok;
+    }
+    Status status = newFile_ ? Status::Ok : StartNewFile();
+    if (status != Status::Ok) {
+        return status;
+    }
+    if (tail_.size() + size > kFlushSize && !FlushTail()) {
+        return Status::IoError;
+    }
+    entry.where = RecordEntry::Where::NewFile;
+    entry.offset = newFileEnd_;
+    tail_.insert(tail_.end(), data, data + size);
+    newFileEnd_ += size;
+    return Status::Ok;
+}
+
+bool Database::FlushTail() {
+    if (tail_.empty()) {
+        return true;
+    }
+    DWORD size = static_cast<DWORD>(tail_.size());
+    if (!WriteAt(newFile_.get(), newFileEnd_ - size, tail_.data(), size)) {
+        return false;
+    }
+    tail_.clear();
+    return true;
+}
+
+// The records start behind room for the largest record list there can be; what the list does not
+// use stays a gap of zeros in front of the first record.
+Status Database::StartNewFile() {
+    win::File file = CreateWorkFile(NewFilePath(), GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+    if (!file) {
+        return Status::IoError;
+    }
+    // The room is written out rather than left a hole: Wine writes a file with a hole slower.
+    DWORD dataStart = EntriesEnd(kMaxRecordCount) + kPaddingSize;
+    std::vector<BYTE> room(dataStart, 0);
+    if (!WriteAll(file.get(), room.data(), dataStart) ||
+        (!buffer_.empty() && !WriteAll(file.get(), buffer_.data(), static_cast<DWORD>(buffer_.size())))) {
+        file.reset();
+        DeleteFileA(NewFilePath().c_str());
+        return Status::IoError;
+    }
+    for (RecordEntry& entry : entries_) {
+        entry.where = RecordEntry::Where::NewFile;
+        entry.offset += dataStart;
+    }
+    newFile_ = std::move(file);
+    newFileEnd_ = dataStart + static_cast<DWORD>(buffer_.size());
+    std::vector<BYTE>().swap(buffer_);
+    return Status::Ok;
 }
 
 Status Database::AppendToSideFile(const BYTE* data, DWORD size, DWORD& offset) {
@@ -274,7 +381,7 @@ Status Database::AddRecord(BYTE attributes, DWORD& uniqueId, const BYTE* data, D
     }
     Status status = CheckNewRecord(data, size, true);
     RecordEntry entry;
-    if (status != Status::Ok || (status = AppendToSideFile(data, size, entry.offset)) != Status::Ok) {
+    if (status != Status::Ok || (status = StoreNewRecord(data, size, entry)) != Status::Ok) {
         return status;
     }
     if (uniqueId == 0) {
@@ -284,7 +391,6 @@ Status Database::AddRecord(BYTE attributes, DWORD& uniqueId, const BYTE* data, D
     entry.attributes = attributes;
     entry.uniqueId = uniqueId;
     entry.size = size;
-    entry.pending = true;
     indexById_.emplace(uniqueId, entries_.size());
     entries_.push_back(entry);
     dataBytes_ += size;
@@ -298,6 +404,8 @@ Status Database::ReplaceRecord(size_t index, BYTE attributes, const BYTE* data, 
     }
     Status status = CheckNewRecord(data, size, false);
     DWORD offset = 0;
+    // A replaced record ends the writing in place; the records written so far stay where they are.
+    appendOnly_ = false;
     if (status != Status::Ok || (status = AppendToSideFile(data, size, offset)) != Status::Ok) {
         return status;
     }
@@ -306,7 +414,7 @@ Status Database::ReplaceRecord(size_t index, BYTE attributes, const BYTE* data, 
     entry.attributes = attributes;
     entry.offset = offset;
     entry.size = size;
-    entry.pending = true;
+    entry.where = RecordEntry::Where::SideFile;
     changed_ = true;
     return Status::Ok;
 }
@@ -321,73 +429,154 @@ Status Database::PutResource(DWORD type, WORD id, const BYTE* data, DWORD size) 
     }
     Status status = CheckNewRecord(data, size, true);
     RecordEntry entry;
-    if (status != Status::Ok || (status = AppendToSideFile(data, size, entry.offset)) != Status::Ok) {
+    if (status != Status::Ok || (status = StoreNewRecord(data, size, entry)) != Status::Ok) {
         return status;
     }
     entry.resourceType = type;
     entry.resourceId = id;
     entry.size = size;
-    entry.pending = true;
     entries_.push_back(entry);
     dataBytes_ += size;
     changed_ = true;
     return Status::Ok;
 }
 
-// Header, entries, padding, appInfo, sortInfo, records: each block copied in turn from the old file
-// or the side file, one chunk at a time.
+DatabaseHeader Database::CommittedHeader(DWORD appInfoOffset, DWORD sortInfoOffset) const {
+    DatabaseHeader header = header_;
+    header.recordCount = static_cast<WORD>(entries_.size());
+    header.appInfoOffset = appInfoOffset;
+    header.sortInfoOffset = sortInfoOffset;
+    header.modificationDate = PalmTimeNow();
+    header.modificationNumber += 1;
+    return header;
+}
+
+// Header, record list and the two bytes of padding.
+std::vector<BYTE> Database::EncodePrefix(const DatabaseHeader& header,
+                                         const std::vector<RecordEntry>& entries) const {
+    std::vector<BYTE> prefix(EntriesEnd(entries.size()) + kPaddingSize, 0);
+    EncodeHeader(header, prefix.data());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EncodeEntry(entries[i], header.IsResourceDatabase(),
+                    prefix.data() + kHeaderSize + i * header.EntrySize());
+    }
+    return prefix;
+}
+
+// Copies `size` bytes starting where `first` starts, from wherever they are.
+bool Database::CopyRecords(const RecordEntry& first, DWORD size, HANDLE to, std::vector<BYTE>& chunk) const {
+    if (first.where == RecordEntry::Where::Buffer) {
+        return size == 0 || WriteAll(to, buffer_.data() + first.offset, size);
+    }
+    return CopyRange(SourceOf(first), first.offset, size, to, chunk);
+}
+
+// Header, entries, padding, appInfo, sortInfo, records: each block copied in turn from the old file,
+// the side file, or the new records' buffer or file, one chunk at a time.
 Status Database::WriteCommitted(const std::string& tempPath, std::vector<RecordEntry>& written,
                                 DatabaseHeader& header) {
     win::File out = CreateWorkFile(tempPath, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
     if (!out) {
         return Status::IoError;
     }
-    bool resource = header_.IsResourceDatabase();
     DWORD position = EntriesEnd(entries_.size()) + kPaddingSize;
-    header = header_;
-    header.recordCount = static_cast<WORD>(entries_.size());
-    header.appInfoOffset = appInfoSize_ > 0 ? position : 0;
-    position += appInfoSize_;
-    header.sortInfoOffset = sortInfoSize_ > 0 ? position : 0;
-    position += sortInfoSize_;
-    header.modificationDate = PalmTimeNow();
-    header.modificationNumber += 1;
-
+    header =
+        CommittedHeader(appInfoSize_ > 0 ? position : 0, sortInfoSize_ > 0 ? position + appInfoSize_ : 0);
+    position += appInfoSize_ + sortInfoSize_;
     written = entries_;
-    std::vector<BYTE> prefix(EntriesEnd(entries_.size()) + kPaddingSize, 0);
-    EncodeHeader(header, prefix.data());
-    for (size_t i = 0; i < written.size(); ++i) {
-        written[i].offset = position;
-        written[i].pending = false;
-        position += written[i].size;
-        EncodeEntry(written[i], resource, prefix.data() + kHeaderSize + i * header_.EntrySize());
+    for (RecordEntry& entry : written) {
+        entry.offset = position;
+        entry.where = RecordEntry::Where::Committed;
+        position += entry.size;
     }
+    std::vector<BYTE> prefix = EncodePrefix(header, written);
     std::vector<BYTE> buffer(kCopyChunk);
     bool ok = WriteAll(out.get(), prefix.data(), static_cast<DWORD>(prefix.size())) &&
               CopyRange(file_.get(), header_.appInfoOffset, appInfoSize_, out.get(), buffer) &&
               CopyRange(file_.get(), header_.sortInfoOffset, sortInfoSize_, out.get(), buffer);
-    // Records that lie one after the other in the same file are copied as one run.
+    // Records that lie one after the other in the same place are copied as one run.
     for (size_t i = 0; ok && i < entries_.size();) {
         const RecordEntry& first = entries_[i];
         DWORD runEnd = first.offset + first.size;
         size_t next = i + 1;
-        for (; next < entries_.size() && entries_[next].pending == first.pending &&
-               entries_[next].offset == runEnd;
+        for (;
+             next < entries_.size() && entries_[next].where == first.where && entries_[next].offset == runEnd;
              ++next) {
             runEnd += entries_[next].size;
         }
-        ok = CopyRange(first.pending ? side_.get() : file_.get(), first.offset, runEnd - first.offset,
-                       out.get(), buffer);
+        ok = CopyRecords(first, runEnd - first.offset, out.get(), buffer);
         i = next;
     }
     return ok ? Status::Ok : Status::IoError;
+}
+
+// The new database's records are in place: what is left is the header and the list in front of
+// them (and, for a database held in memory, the records behind), then the file takes its name.
+Status Database::CommitNewFile() {
+    DatabaseHeader header = CommittedHeader(0, 0);
+    std::vector<RecordEntry> written = entries_;
+    bool fromBuffer = !newFile_;
+    if (fromBuffer) {
+        newFile_ = CreateWorkFile(NewFilePath(), GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+        if (!newFile_) {
+            return Status::IoError;
+        }
+        for (RecordEntry& entry : written) {
+            entry.offset += EntriesEnd(written.size()) + kPaddingSize;
+        }
+    }
+    std::vector<BYTE> prefix = EncodePrefix(header, written);
+    bool ok = FlushTail() && WriteAt(newFile_.get(), 0, prefix.data(), static_cast<DWORD>(prefix.size())) &&
+              (!fromBuffer || buffer_.empty() ||
+               WriteAll(newFile_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size())));
+    newFile_.reset();
+    if (ok) {
+        file_.reset();
+        ok = MoveFileExA(NewFilePath().c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    if (!ok) {
+        // The changes stay pending: in the buffer, or in the new file opened again.
+        if (!fromBuffer) {
+            newFile_.reset(CreateFileA(NewFilePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        if (!newFile_) {
+            DeleteFileA(NewFilePath().c_str());
+        }
+        if (!file_) {
+            file_ = OpenForReading(path_);
+        }
+        return Status::IoError;
+    }
+    for (RecordEntry& entry : written) {
+        entry.where = RecordEntry::Where::Committed;
+    }
+    return Reopen(header, std::move(written));
+}
+
+Status Database::Reopen(const DatabaseHeader& header, std::vector<RecordEntry> written) {
+    ReleaseSideFile();
+    DropNewFile();
+    std::vector<BYTE>().swap(buffer_);
+    header_ = header;
+    entries_ = std::move(written);
+    changed_ = false;
+    appendOnly_ = entries_.empty() && header_.appInfoOffset == 0 && header_.sortInfoOffset == 0;
+    file_ = OpenForReading(path_);
+    if (!file_ || !SmallFileSize(file_.get(), fileSize_)) {
+        return Status::IoError;
+    }
+    return Status::Ok;
 }
 
 Status Database::Commit() {
     if (!changed_) {
         return Status::Ok;
     }
-    if (!file_) {
+    if (appendOnly_) {
+        return CommitNewFile();
+    }
+    if (!file_ || (newFile_ && !FlushTail())) {
         return Status::IoError;
     }
     std::string tempPath = TempPath();
@@ -404,15 +593,7 @@ Status Database::Commit() {
         file_ = OpenForReading(path_);
         return Status::IoError;
     }
-    ReleaseSideFile();
-    header_ = header;
-    entries_ = std::move(written);
-    changed_ = false;
-    file_ = OpenForReading(path_);
-    if (!file_ || !SmallFileSize(file_.get(), fileSize_)) {
-        return Status::IoError;
-    }
-    return Status::Ok;
+    return Reopen(header, std::move(written));
 }
 
 } // namespace palm

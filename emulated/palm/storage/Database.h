@@ -1,6 +1,9 @@
-// One Palm database file, read on demand and changed without rewriting it per record: new record
-// bytes go to a side file, the entry list stays in memory, and Commit streams the old and new
-// records into a temporary file that then replaces the old one.
+// One Palm database file, read on demand and changed without rewriting it per record. The records
+// of a database that had none are written once, where they stay: held in memory while they are
+// few, then straight into the new file at their final offsets behind room for the largest record
+// list; Commit writes the header and the list in front and puts the file in place. Other changes
+// go to a side file, and Commit streams the old and new records into a temporary file that then
+// replaces the old one. Either way the database's file only ever holds a whole database.
 #pragma once
 
 #include "emulated/palm/storage/PdbFormat.h"
@@ -18,15 +21,17 @@ struct RecordEntry {
     DWORD uniqueId = 0;  // record databases: 24 bits
     DWORD resourceType = 0;
     WORD resourceId = 0;
-    DWORD offset = 0; // in the database file, or in the side file while pending
+    DWORD offset = 0; // in the file or buffer that `where` names
     DWORD size = 0;
-    bool pending = false;
+    // Where the record's bytes are until the next commit.
+    enum class Where : BYTE { Committed, SideFile, Buffer, NewFile } where = Where::Committed;
 };
 
 class Database {
 public:
     // NotFound when there is no such file, Unreadable when it is not a well-formed database.
-    // Side and temporary files are named workStem + ".new" / ".tmp" (default: the path itself).
+    // The new file of a database that had no records is workStem + ".new", the temporary file of
+    // other commits workStem + ".tmp" (default: the path itself).
     static Status Open(const std::string& path, std::unique_ptr<Database>& out,
                        const std::string& workStem = {});
     // Writes a new empty database (name, attributes, version, type and creator from `header`);
@@ -75,17 +80,36 @@ private:
     Status CheckNewRecord(const BYTE* data, DWORD size, bool adds) const;
     Status AppendToSideFile(const BYTE* data, DWORD size, DWORD& offset);
     void ReleaseSideFile();
+    Status StoreNewRecord(const BYTE* data, DWORD size, RecordEntry& entry);
+    Status StartNewFile();
+    bool FlushTail();
+    void DropNewFile();
+    HANDLE SourceOf(const RecordEntry& entry) const;
+    DatabaseHeader CommittedHeader(DWORD appInfoOffset, DWORD sortInfoOffset) const;
+    std::vector<BYTE> EncodePrefix(const DatabaseHeader& header,
+                                   const std::vector<RecordEntry>& entries) const;
+    Status CommitNewFile();
+    Status Reopen(const DatabaseHeader& header, std::vector<RecordEntry> written);
+    bool CopyRecords(const RecordEntry& first, DWORD size, HANDLE to, std::vector<BYTE>& chunk) const;
     DWORD NewUniqueId();
     DWORD EntriesEnd(size_t count) const;
     Status WriteCommitted(const std::string& tempPath, std::vector<RecordEntry>& written,
                           DatabaseHeader& header);
     std::string TempPath() const { return workStem_ + ".tmp"; }
+    std::string NewFilePath() const { return workStem_ + ".new"; }
 
     std::string path_;
     std::string workStem_;
     win::File file_;
     win::File side_;
     DWORD sideSize_ = 0;
+    // Every change so far adds records to a database without records or blocks.
+    bool appendOnly_ = false;
+    std::vector<BYTE> buffer_;
+    win::File newFile_;
+    DWORD newFileEnd_ = 0; // the new file's end, the tail included
+    // The new file's last records, not yet written: the file is written in large pieces.
+    std::vector<BYTE> tail_;
     DWORD fileSize_ = 0;
     DatabaseHeader header_;
     DWORD appInfoSize_ = 0;
