@@ -324,7 +324,7 @@ bool SetupDialog::ExtractPackage() {
         return false;
     }
 
-    std::string hotSyncDestination = hotSyncFolder;
+    std::string hotSyncDestination = folders::FolderForUse(hotSyncFolder);
     std::string installDestination = folders::FolderForUse(installFolder);
     int entry = 1;
     RARHeaderData header = {};

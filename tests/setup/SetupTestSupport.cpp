@@ -126,7 +126,8 @@ void PlaceDouble(Double which, const char* name, const std::string& folder) {
         return;
     }
     if (which == Double::Real) {
-        CopyFileA(RealUnrar().c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE);
+        std::string built = testsupport::ProgramFolder() + "\\..\\" + name + ".dll";
+        CopyFileA(built.c_str(), (folder + "\\" + name + ".dll").c_str(), FALSE);
         return;
     }
     std::string variant = std::string(name) + (which == Double::Incomplete ? "-incomplete" : "");
@@ -135,10 +136,6 @@ void PlaceDouble(Double which, const char* name, const std::string& folder) {
 }
 
 } // namespace
-
-std::string RealUnrar() {
-    return testsupport::ProgramFolder() + "\\..\\unrar.dll";
-}
 
 std::string RealPackage() {
     return testsupport::ProgramFolder() + "\\..\\..\\dist\\data.z";

@@ -72,8 +72,7 @@ private:
 // Which double of a library a world puts in place.
 enum class Double { Working, Incomplete, Missing, Real };
 
-// The build's own unrar.dll and package, when this build makes them.
-std::string RealUnrar();
+// The build's own package, made with the build's own unrar.dll and condmgr.dll beside the tests.
 std::string RealPackage();
 
 // A scratch world for one installation: the package folder (the current folder while the world
