@@ -81,6 +81,58 @@ TEST_CASE("opening shows the default folder, the texts in their fonts and no pro
     CHECK(ui.messages.empty());
 }
 
+TEST_CASE("the template: every control with an id at its place, with its style") {
+    SetupWorld world;
+    ScriptedUi ui;
+    OpenSetup setup(ui);
+    REQUIRE(setup.IsOpen());
+    struct Expected {
+        int id;
+        RECT units; // x, y, width, height in dialog units
+    };
+    const Expected controls[] = {
+        {IDC_FOLDER, {135, 118, 162, 12}},        {IDC_BROWSE, {307, 118, 43, 12}},
+        {IDC_WELCOME, {124, 0, 103, 24}},         {IDC_WILL_INSTALL, {127, 31, 226, 10}},
+        {IDC_ON_COMPUTER, {127, 41, 226, 10}},    {IDC_USE_FIELD, {127, 56, 217, 10}},
+        {IDC_FOLDER_PURPOSE, {127, 67, 217, 10}}, {IDC_TO_SPECIFY, {127, 78, 227, 10}},
+        {IDC_BROWSE_LABEL, {127, 89, 35, 10}},    {IDC_BROWSE_PURPOSE, {165, 89, 180, 10}},
+        {IDC_INSTALL, {260, 173, 43, 14}},        {IDCANCEL, {315, 173, 43, 14}},
+        {IDC_PROGRESS, {127, 148, 232, 14}},
+    };
+    for (const Expected& control : controls) {
+        CAPTURE(control.id);
+        RECT expected = control.units; // each of the four mapped on its own, as the template is laid out
+        MapDialogRect(setup.window(), &expected);
+        RECT actual = {};
+        GetWindowRect(setup.Control(control.id), &actual);
+        MapWindowPoints(nullptr, setup.window(), reinterpret_cast<POINT*>(&actual), 2);
+        CHECK(actual.left == expected.left);
+        CHECK(actual.top == expected.top);
+        CHECK(actual.right - actual.left == expected.right);
+        CHECK(actual.bottom - actual.top == expected.bottom);
+    }
+    RECT client = {};
+    GetClientRect(setup.window(), &client);
+    RECT size = {0, 0, 363, 191};
+    MapDialogRect(setup.window(), &size);
+    CHECK(client.right == size.right);
+    CHECK(client.bottom == size.bottom);
+
+    auto style = [&](int id) { return static_cast<DWORD>(GetWindowLongA(setup.Control(id), GWL_STYLE)); };
+    // The platform may turn a control's border into an edge of its own.
+    auto bordered = [&](int id) {
+        return (style(id) & WS_BORDER) != 0 ||
+               (GetWindowLongA(setup.Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0;
+    };
+    CHECK((style(IDC_FOLDER) & (ES_AUTOHSCROLL | WS_TABSTOP)) == (ES_AUTOHSCROLL | WS_TABSTOP));
+    CHECK(bordered(IDC_FOLDER));
+    CHECK((style(IDC_INSTALL) & 0x0F) == BS_DEFPUSHBUTTON);
+    CHECK((style(IDC_BROWSE) & WS_TABSTOP) != 0);
+    const DWORD window = static_cast<DWORD>(GetWindowLongA(setup.window(), GWL_STYLE));
+    CHECK((window & (WS_CAPTION | WS_SYSMENU | DS_MODALFRAME)) == (WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+    CHECK((GetWindowLongA(setup.window(), GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
+}
+
 TEST_CASE("a complete installation writes the whole layout and closes without the abort question") {
     SetupWorld world;
     world.WriteFourEntryPackage();
