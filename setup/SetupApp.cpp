@@ -20,7 +20,7 @@ bool IsSwitch(const std::string& word, const char* name) {
     return word.size() == 2 && word[0] == '/' && std::toupper(static_cast<unsigned char>(word[1])) == name[0];
 }
 
-// Runs the thread's messages until the dialog has ended; false when it waits for nothing more.
+// Handles the thread's messages until the dialog has ended or none is left waiting.
 void RunUntilEnded(HWND window) {
     MSG message = {};
     while (IsWindow(window) && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
