@@ -159,6 +159,7 @@ TEST_CASE("a complete installation writes the whole layout and closes without th
     }
     CHECK_FALSE(setup.IsOpen());
     CHECK(setup.dialog().ProgressPos() == 101);
+    CHECK(ui.messages[0].barPosition == 100);
     CHECK(setup.dialog().Outcome() == SetupOutcome::Installed);
 
     CheckSettingsStore(folder, world.hotSyncFolder());

@@ -13,7 +13,8 @@
 int ScriptedUi::ShowMessage(HWND window, const std::string& text, UINT style) {
     char field[1024] = {};
     GetDlgItemTextA(window, IDC_FOLDER, field, sizeof(field));
-    messages.push_back({text, style, field});
+    int bar = static_cast<int>(SendDlgItemMessageA(window, IDC_PROGRESS, PBM_GETPOS, 0, 0));
+    messages.push_back({text, style, field, bar});
     owner = window;
     if ((style & MB_TYPEMASK) != MB_YESNO) {
         return IDOK;

@@ -23,8 +23,9 @@ public:
     struct Message {
         std::string text;
         UINT style;
-        // The folder field as the message found it.
+        // The folder field and the progress bar as the message found them.
         std::string folderField;
+        int barPosition;
     };
 
     int ShowMessage(HWND owner, const std::string& text, UINT style) override;
