@@ -22,8 +22,12 @@ for file in hotsync.exe condmgr.dll SYNC20.dll HSLOG20.dll PalmCmn.dll; do
   fi
 done
 
-mkdir -p "$1"
-prefix=$(cd "$1" && pwd)
+prefix=$(realpath -m "$1")
+if [ "$prefix" = "$(realpath -m ~/.wine)" ]; then
+  echo "palm-desktop: refusing the user's own prefix ~/.wine: name a prefix of its own" >&2
+  exit 2
+fi
+mkdir -p "$prefix"
 export WINEPREFIX="$prefix" WINEARCH=win32 HOME="$build/winehome"
 export WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
 mkdir -p "$HOME"

@@ -96,6 +96,8 @@ TEST_CASE("attaching removes what an interrupted commit left behind") {
     std::string work = (folder / palm::kWorkFolder);
     REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
     REQUIRE(WriteWholeFile(work + "\\notes.pdb.tmp", Pattern(100, 1)));
+    // A new database that was being written when its process ended.
+    REQUIRE(WriteWholeFile(work + "\\^big.pdb.new", Pattern(100, 2)));
     REQUIRE(WriteWholeFile(work + "\\keep.txt", Pattern(10, 1)));
     REQUIRE(EmuAttachHandheld(folder.path().c_str()));
     CHECK(FileNames(work) == std::vector<std::string>{"keep.txt"});
