@@ -15,7 +15,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <iterator>
 #include <vector>
 
 using folders::CreateFolderTree;
