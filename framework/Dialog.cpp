@@ -6,8 +6,21 @@ CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent
 
 CDialog::~CDialog() {
     if (m_hWnd != nullptr && !modal_) {
+        HWND window = m_hWnd;
+        Detach();
+        ::DestroyWindow(window);
+    }
+}
+
+void CDialog::DestroyWindow() {
+    if (m_hWnd != nullptr && !modal_) {
         ::DestroyWindow(m_hWnd);
     }
+}
+
+void CDialog::Detach() {
+    ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    m_hWnd = nullptr;
 }
 
 INT_PTR CDialog::DoModal() {

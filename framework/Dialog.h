@@ -19,6 +19,8 @@ public:
     bool Create();
     // Ends the dialog: a modal one returns `result` from DoModal, a modeless one is destroyed.
     void EndDialog(INT_PTR result);
+    // Destroys a modeless dialog's window now, while the whole object lives: OnDestroy runs.
+    void DestroyWindow();
     bool IsModal() const { return modal_; }
 
 protected:
@@ -45,7 +47,20 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Cuts the window off from this object, so that no message reaches a handler of it any more.
+    void Detach();
+
     UINT templateId_;
     HWND parent_;
     bool modal_ = false;
+};
+
+// A dialog of type Dialog that destroys its window before any part of the object is destroyed, so
+// that every handler of Dialog (OnDestroy among them) runs on its whole object. A plain CDialog
+// that is destroyed with its window still open only detaches and destroys the window: by then the
+// derived object is gone and none of its handlers may run.
+template <class Dialog> class CModeless final : public Dialog {
+public:
+    using Dialog::Dialog;
+    ~CModeless() override { this->DestroyWindow(); }
 };

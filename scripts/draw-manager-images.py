@@ -675,6 +675,58 @@ def about_picture():
     return c
 
 
+# ---- Setup's pictures ------------------------------------------------------------------------
+
+def setup_icon():
+    """The program icon's handheld above an open box: the package being installed."""
+    c = program_icon_32()
+    c.fill(2, 20, 29, 31, None)
+    c.fill(4, 22, 27, 30, OLIVE)
+    c.frame(4, 22, 27, 30, BLACK)
+    c.polygon([(4, 22), (0, 18), (8, 18), (11, 22)], YELLOW)
+    c.polygon([(27, 22), (31, 18), (23, 18), (20, 22)], YELLOW)
+    c.hline(12, 19, 26, BLACK)
+    return c
+
+
+def setup_picture():
+    """The banner on the left of Setup's dialog: a kestrel over hills, the handheld and the name."""
+    width, height = 164, 287
+    c = Canvas(width, height)
+    for y in range(height):
+        shade = y * 160 // height
+        c.hline(0, width - 1, y, (20 + shade // 4, 40 + shade // 2, 120 + shade * 3 // 4))
+    c.disc(124, 40, 16.0, (255, 214, 90))
+    for x in range(width):
+        hill = 200 + int(12 * ((x - 80) / 80.0) ** 2)
+        c.vline(x, hill, height - 1, (40 + x // 8, 120 + x // 6, 50))
+    # The kestrel, hovering.
+    c.polygon([(30, 66), (52, 72), (66, 78), (66, 84), (50, 80), (36, 72)], MAROON)
+    c.polygon([(110, 66), (88, 72), (74, 78), (74, 84), (90, 80), (104, 72)], MAROON)
+    c.polygon([(64, 76), (76, 76), (76, 94), (64, 94)], (150, 70, 30))
+    c.polygon([(64, 94), (76, 94), (80, 110), (60, 110)], OLIVE)
+    c.disc(70, 73, 5.0, (150, 70, 30))
+    c.put(72, 72, BLACK)
+    # The handheld, with files on its screen.
+    c.fill(48, 128, 116, 226, PALM_BODY)
+    c.frame(48, 128, 116, 226, BLACK)
+    c.fill(56, 136, 108, 190, PALM_SCREEN)
+    c.frame(56, 136, 108, 190, BLACK)
+    for y in range(144, 186, 8):
+        c.hline(62, 102, y, GREEN)
+    for x in (58, 78, 98):
+        c.fill(x, 200, x + 8, 208, SILVER)
+    c.text(42, 240, 'KESTRIN', WHITE, 3)
+    c.text(63, 262, 'SETUP', YELLOW, 2)
+    return c
+
+
+def write_setup_pictures(folder):
+    os.makedirs(folder, exist_ok=True)
+    write_picture(os.path.join(folder, 'Setup.bmp'), setup_picture(), 8)
+    write_icon(os.path.join(folder, 'Setup.ico'), [(setup_icon(), 4)])
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'manager', 'res')
     os.makedirs(out, exist_ok=True)
@@ -689,6 +741,7 @@ def main():
     write_picture(os.path.join(out, 'About.bmp'), about_picture(), 4)
     write_icon(os.path.join(out, 'Kestrin.ico'),
                [(program_icon(32), 4), (program_icon(16), 4), (program_icon(32), 8), (program_icon(16), 8)])
+    write_setup_pictures(os.path.join(os.path.dirname(__file__), '..', 'setup', 'res'))
 
 
 if __name__ == '__main__':

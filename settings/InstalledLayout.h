@@ -54,5 +54,17 @@ inline constexpr const char* kUninstallKeyPathAsRemoved =
 inline constexpr const char* kDisplayNameValue = "DisplayName";
 inline constexpr const char* kDisplayName = "Kestrin Manager v2.1";
 inline constexpr const char* kUninstallStringValue = "UninstallString";
+// What else Windows' list of programs shows and uses, written after the two values above.
+inline constexpr const char* kDisplayVersionValue = "DisplayVersion";
+inline constexpr const char* kDisplayVersion = "2.1";
+inline constexpr const char* kPublisherValue = "Publisher";
+inline constexpr const char* kPublisher = "Orvelle";
+inline constexpr const char* kDisplayIconValue = "DisplayIcon";
+inline constexpr const char* kInstallLocationValue = "InstallLocation";
+inline constexpr const char* kQuietUninstallStringValue = "QuietUninstallString";
+// UnInstall's switch for a removal without questions.
+inline constexpr const char* kSilentSwitch = "/S";
+inline constexpr const char* kNoModifyValue = "NoModify";
+inline constexpr const char* kNoRepairValue = "NoRepair";
 
 } // namespace layout

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
-# the Palm DLLs, unrar.dll's and the Conduit Manager's exports, the manager's resources, and that no
-# binary needs a MinGW runtime DLL.
+# the Palm DLLs, unrar.dll's and the Conduit Manager's exports, the resources of the manager, Setup
+# and UnInstall, and that no binary needs a MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -85,6 +85,30 @@ for expected in "129:48 19 4" "130:48 19 1" "131:83 67 4" "132:1392 16 8" "133:1
   name=${expected%%:*}
   shape=$(bitmap_shape "$name")
   [ "$shape" = "${expected#*:}" ] || fail "KestrinManager.exe bitmap $name is '$shape', not '${expected#*:}'"
+done
+
+# Setup's resources: dialog 102, icon group 128 with one 32x32 16-colour image, bitmap 132 of 164x287
+# in 256 colours, the version resource; unrar.dll and condmgr.dll are loaded at run time, never imported.
+setup="$bin/Setup.exe"
+resources=$(wrestool -l "$setup" 2>/dev/null)
+grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "Setup.exe has no dialog template 102"
+grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "Setup.exe has no icon group 128"
+grep -q -- '--type=16 ' <<<"$resources" || fail "Setup.exe has no version resource"
+# Icon group: count of images, then per image width, height, colours, bits per pixel.
+icon_group=$(wrestool -x --raw --type=14 --name=128 "$setup" 2>/dev/null | od -An -t u1 -v | tr -s ' \n' ' ')
+read -r -a icon_bytes <<<"$icon_group"
+[ "${icon_bytes[4]:-}" = 1 ] && [ "${icon_bytes[6]:-}" = 32 ] && [ "${icon_bytes[7]:-}" = 32 ] &&
+  [ "${icon_bytes[8]:-}" = 16 ] && [ "${icon_bytes[12]:-}" = 4 ] ||
+  fail "Setup.exe icon group 128 is not one 32x32 16-colour image: $icon_group"
+setup_bitmap=$(wrestool -x --raw --type=2 --name=132 "$setup" 2>/dev/null | od -An -t d4 -j4 -N8 | tr -s ' ' | sed 's/^ //' | tr '\n' ' '
+  wrestool -x --raw --type=2 --name=132 "$setup" 2>/dev/null | od -An -t d2 -j14 -N2 | tr -d ' ')
+[ "$setup_bitmap" = "164 287 8" ] || fail "Setup.exe bitmap 132 is '$setup_bitmap', not '164 287 8'"
+if imports "$setup" | grep -qiE '^(unrar|condmgr)\.dll '; then
+  fail "Setup.exe imports unrar.dll or condmgr.dll"
+fi
+for text in "Kestrin installator" "Kestrin Setup" "Setup.EXE"; do
+  wrestool -x --raw --type=16 "$setup" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
+    grep -qF "$text" || fail "Setup.exe version resource lacks \"$text\""
 done
 
 echo "$failures binary checks failed"

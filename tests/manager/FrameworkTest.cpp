@@ -4,6 +4,8 @@
 
 #include <doctest/doctest.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -86,4 +88,63 @@ TEST_CASE("a program's start runs the application's dialog and ends with its sto
     CHECK(app.dialogResult == IDCANCEL);
     CHECK(app.m_hInstance == self);
     CHECK(app.m_pMainWnd == nullptr);
+}
+
+namespace {
+
+// What a dialog saw while it was being destroyed, kept outside the dialog object.
+struct DestroyRecord {
+    bool ranOwnHandler = false;
+    bool controlsAlive = false;
+    bool membersAlive = false;
+};
+
+class RecordingDialog : public CDialog {
+public:
+    explicit RecordingDialog(DestroyRecord& record) : CDialog(IDD_MANAGER), record_(record) {}
+
+protected:
+    void OnDestroy() override {
+        record_.ranOwnHandler = true;
+        record_.controlsAlive = IsWindow(GetDlgItem(IDC_FILE_LIST)) != FALSE;
+        record_.membersAlive = label_ == "alive";
+    }
+
+private:
+    DestroyRecord& record_;
+    std::string label_ = "alive";
+};
+
+} // namespace
+
+TEST_CASE(
+    "an open modeless dialog destroyed with its object runs its own close handler on the whole object") {
+    CModuleContext resources(GetModuleHandleA(nullptr));
+    DestroyRecord record;
+    HWND window = nullptr;
+    {
+        CModeless<RecordingDialog> dialog(record);
+        REQUIRE(dialog.Create());
+        window = dialog.GetSafeHwnd();
+        REQUIRE(IsWindow(window));
+    }
+    CHECK_FALSE(IsWindow(window));
+    CHECK(record.ranOwnHandler);
+    CHECK(record.controlsAlive);
+    CHECK(record.membersAlive);
+}
+
+TEST_CASE("a dialog destroyed by its owner first, then deleted, closes once") {
+    CModuleContext resources(GetModuleHandleA(nullptr));
+    DestroyRecord record;
+    auto dialog = std::make_unique<RecordingDialog>(record);
+    REQUIRE(dialog->Create());
+    HWND window = dialog->GetSafeHwnd();
+    dialog->DestroyWindow();
+    CHECK(record.ranOwnHandler);
+    CHECK(dialog->GetSafeHwnd() == nullptr);
+    record = DestroyRecord{};
+    dialog.reset();
+    CHECK_FALSE(IsWindow(window));
+    CHECK_FALSE(record.ranOwnHandler);
 }

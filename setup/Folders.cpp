@@ -1,0 +1,86 @@
+#include "setup/Folders.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <vector>
+
+namespace folders {
+
+bool FolderExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ParentFolder(const std::string& path) {
+    size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(0, cut);
+}
+
+void CreateFolderTree(std::string path) {
+    if (path.empty()) {
+        return;
+    }
+    if (path.back() == '\\') {
+        path.pop_back();
+    }
+    if (path.size() < 3 || FolderExists(path)) {
+        return;
+    }
+    std::string parent = ParentFolder(path);
+    if (parent == path) {
+        return;
+    }
+    CreateFolderTree(parent);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+std::string WithoutTrailingBackslashes(std::string text) {
+    while (!text.empty() && text.back() == '\\') {
+        text.pop_back();
+    }
+    return text;
+}
+
+bool IsDriveRoot(const std::string& folder) {
+    return folder.size() == 2 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':';
+}
+
+namespace {
+
+bool IsFullPath(const std::string& folder) {
+    const bool drivePath = folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) &&
+                           folder[1] == ':' && folder[2] == '\\';
+    return drivePath || folder.rfind("\\\\", 0) == 0;
+}
+
+} // namespace
+
+std::string AbsoluteFolder(const std::string& folder) {
+    if (folder.empty() || IsDriveRoot(folder) || IsFullPath(folder)) {
+        return folder;
+    }
+    DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return folder;
+    }
+    std::vector<char> buffer(needed + 1, '\0');
+    DWORD length =
+        GetFullPathNameA(folder.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0 || length >= buffer.size()) {
+        return folder;
+    }
+    std::string full = WithoutTrailingBackslashes(std::string(buffer.data(), length));
+    return IsFullPath(full) || IsDriveRoot(full) ? full : folder;
+}
+
+std::string FolderForUse(const std::string& folder) {
+    return IsDriveRoot(folder) ? folder + "\\" : folder;
+}
+
+bool FitsInstallLayout(const std::string& folder) {
+    const size_t limit = MAX_PATH - 1 - kLongestInstalledName;
+    return folder.size() <= limit && AbsoluteFolder(folder).size() <= limit;
+}
+
+} // namespace folders

@@ -1,0 +1,40 @@
+// Folder operations of Setup: creating a folder with its missing parents, and the rules that turn
+// the folder the user typed into the install folder that is recorded everywhere.
+#pragma once
+
+#include <string>
+
+namespace folders {
+
+// True only if the path names an existing folder.
+bool FolderExists(const std::string& path);
+
+// The path cut before its last backslash or colon, whichever lies further right; the whole path
+// when it has neither (C:\Program Files gives C:, D:\a\b gives D:\a).
+std::string ParentFolder(const std::string& path);
+
+// Creates the folder with every missing parent, from the top down. A failure is not reported:
+// callers that care ask FolderExists.
+void CreateFolderTree(std::string path);
+
+// The text without any backslash at its end.
+std::string WithoutTrailingBackslashes(std::string text);
+
+// A drive root as recorded: a drive letter and a colon ("D:").
+bool IsDriveRoot(const std::string& folder);
+
+// The folder as a full path: it begins with a drive letter, a colon and a backslash, or with two
+// backslashes, and has no trailing backslash; a drive root stays "D:". A folder that cannot be
+// made full is returned as it is.
+std::string AbsoluteFolder(const std::string& folder);
+
+// The folder in a form that names the same place on its own: a drive root gets its backslash back
+// ("D:\"), which "D:" alone (the drive's current folder) does not.
+std::string FolderForUse(const std::string& folder);
+
+// The longest name that Setup puts into the install folder, with its backslash.
+inline constexpr size_t kLongestInstalledName = 19; // "\KestrinManager.exe"
+// Whether every file of an installation in this folder has a path within the platform's limit.
+bool FitsInstallLayout(const std::string& folder);
+
+} // namespace folders

@@ -1,0 +1,19 @@
+// Resource and control ids of Setup.
+#pragma once
+
+#define IDD_SETUP 102
+#define IDR_MAINFRAME 128
+#define IDB_SETUP_PICTURE 132
+
+#define IDC_FOLDER 1001
+#define IDC_BROWSE 1002
+#define IDC_WELCOME 1003
+#define IDC_WILL_INSTALL 1004
+#define IDC_USE_FIELD 1006
+#define IDC_FOLDER_PURPOSE 1007
+#define IDC_TO_SPECIFY 1008
+#define IDC_BROWSE_LABEL 1010
+#define IDC_BROWSE_PURPOSE 1011
+#define IDC_ON_COMPUTER 1012
+#define IDC_INSTALL 1013
+#define IDC_PROGRESS 1015

@@ -1,0 +1,166 @@
+// Drives a real Setup.exe from another process through its window, as a user would.
+//   SetupDriver run SETUP_EXE [--folder TEXT] [--cancel] [--answer PART=yes|no|ok]...
+// starts SETUP_EXE in its own folder, waits for its dialog, types TEXT into the folder field and
+// presses Install (or, with --cancel, presses Cancel), then answers every message box of Setup by
+// its text: the first --answer whose PART occurs in the text names the button; a box that no
+// answer matches gets No (a question) or OK. Prints one line "message: TEXT" per box (line breaks
+// as \n), then "exit: CODE". Exits 0 when Setup ended, 1 when it did not within a minute.
+#include "setup/resource.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+
+struct Answer {
+    std::string part;
+    int button;
+};
+
+struct Search {
+    DWORD process;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[128] = {};
+    char kind[32] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    GetClassNameA(window, kind, sizeof(kind));
+    if (owner == search->process && std::string(kind) == "#32770" && std::string(title) == search->caption &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindProcessWindow(DWORD process, const char* caption) {
+    Search search = {process, caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c == '\n' ? std::string("\\n") : c == '\r' ? std::string() : std::string(1, c);
+    }
+    return out;
+}
+
+int ButtonFor(const std::string& text, HWND box, const std::vector<Answer>& answers) {
+    for (const Answer& answer : answers) {
+        if (text.find(answer.part) != std::string::npos) {
+            return answer.button;
+        }
+    }
+    return GetDlgItem(box, IDNO) != nullptr ? IDNO : IDOK;
+}
+
+// Answers one open message box of the process; false when none is open.
+bool AnswerMessageBox(DWORD process, const std::vector<Answer>& answers) {
+    HWND box = FindProcessWindow(process, "Installation");
+    if (box == nullptr) {
+        return false;
+    }
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    std::printf("message: %s\n", Escaped(text).c_str());
+    std::fflush(stdout);
+    int button = ButtonFor(text, box, answers);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    // Wait until this box has gone before looking for the next one.
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < kTimeoutMs) {
+        Sleep(10);
+    }
+    return true;
+}
+
+int Run(const std::string& program, const std::string* folder, bool cancel,
+        const std::vector<Answer>& answers) {
+    std::string programFolder = program.substr(0, program.find_last_of('\\') + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    std::string commandLine = "\"" + program + "\"";
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        programFolder.empty() ? nullptr : programFolder.c_str(), &startup, &started)) {
+        std::fprintf(stderr, "cannot start %s\n", program.c_str());
+        return 1;
+    }
+    CloseHandle(started.hThread);
+    DWORD start = GetTickCount();
+    bool pressed = false;
+    while (WaitForSingleObject(started.hProcess, 10) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > kTimeoutMs) {
+            std::fprintf(stderr, "Setup did not end\n");
+            TerminateProcess(started.hProcess, 1);
+            CloseHandle(started.hProcess);
+            return 1;
+        }
+        if (AnswerMessageBox(started.dwProcessId, answers)) {
+            continue;
+        }
+        HWND dialog = pressed ? nullptr : FindProcessWindow(started.dwProcessId, "Kestrin installation");
+        if (dialog != nullptr) {
+            if (folder != nullptr) {
+                SendMessageA(GetDlgItem(dialog, IDC_FOLDER), WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(folder->c_str()));
+            }
+            PostMessageA(GetDlgItem(dialog, cancel ? IDCANCEL : IDC_INSTALL), BM_CLICK, 0, 0);
+            pressed = true;
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hProcess);
+    std::printf("exit: %lu\n", code);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || std::string(argv[1]) != "run") {
+        std::fprintf(
+            stderr,
+            "usage: SetupDriver run SETUP_EXE [--folder TEXT] [--cancel] [--answer PART=yes|no|ok]...\n");
+        return 1;
+    }
+    std::string folder;
+    bool hasFolder = false;
+    bool cancel = false;
+    std::vector<Answer> answers;
+    for (int i = 3; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--folder" && i + 1 < argc) {
+            folder = argv[++i];
+            hasFolder = true;
+        } else if (option == "--cancel") {
+            cancel = true;
+        } else if (option == "--answer" && i + 1 < argc) {
+            std::string rule = argv[++i];
+            size_t equals = rule.rfind('=');
+            std::string button = equals == std::string::npos ? "" : rule.substr(equals + 1);
+            int id = button == "yes" ? IDYES : button == "no" ? IDNO : IDOK;
+            answers.push_back({rule.substr(0, equals), id});
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 1;
+        }
+    }
+    return Run(argv[2], hasFolder ? &folder : nullptr, cancel, answers);
+}

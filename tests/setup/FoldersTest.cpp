@@ -1,0 +1,85 @@
+#include "SetupTestSupport.h"
+
+#include "setup/Folders.h"
+#include "setup/SetupApp.h"
+
+#include <doctest/doctest.h>
+
+TEST_CASE("the parent of a path is cut at its last backslash or colon, whichever lies further right") {
+    CHECK(folders::ParentFolder("C:\\Program Files") == "C:");
+    CHECK(folders::ParentFolder("D:\\a\\b") == "D:\\a");
+    CHECK(folders::ParentFolder("C:") == "C");
+    CHECK(folders::ParentFolder("Kestrin") == "Kestrin");
+    CHECK(folders::ParentFolder("C:name") == "C");
+    CHECK(folders::ParentFolder("\\\\server\\share") == "\\\\server");
+    CHECK(folders::ParentFolder("") == "");
+}
+
+TEST_CASE("a folder tree is created level by level from the top, and never from a bare name") {
+    testsupport::ScratchFolder scratch("setup-folders");
+    const std::string deep = scratch / "one\\two\\three";
+
+    folders::CreateFolderTree(deep + "\\");
+    CHECK(FolderExists(scratch / "one"));
+    CHECK(FolderExists(scratch / "one\\two"));
+    CHECK(FolderExists(deep));
+
+    // An existing file in the way: nothing below it, and no report.
+    testsupport::WriteBytes(scratch / "file", "x");
+    folders::CreateFolderTree(scratch / "file\\below");
+    CHECK_FALSE(FolderExists(scratch / "file\\below"));
+
+    CurrentDirectoryScope inScratch(scratch.path());
+    folders::CreateFolderTree("Kestrin");
+    CHECK_FALSE(FolderExists(scratch / "Kestrin"));
+    folders::CreateFolderTree("");
+    folders::CreateFolderTree("C:");
+    folders::CreateFolderTree("C:\\");
+    CHECK(testsupport::Entries(scratch.path()) == std::set<std::string>{"file", "one"});
+}
+
+TEST_CASE("an install folder is made full, keeps a drive root as its letter and fits the path limit") {
+    testsupport::ScratchFolder scratch("setup-folders");
+    CurrentDirectoryScope inScratch(scratch.path());
+
+    CHECK(folders::WithoutTrailingBackslashes("D:\\Tools\\Kestrin\\\\") == "D:\\Tools\\Kestrin");
+    CHECK(folders::WithoutTrailingBackslashes("D:\\") == "D:");
+    CHECK(folders::WithoutTrailingBackslashes("\\\\\\") == "");
+
+    CHECK(folders::AbsoluteFolder("D:") == "D:");
+    CHECK(folders::AbsoluteFolder("C:\\Already\\Full") == "C:\\Already\\Full");
+    CHECK(folders::AbsoluteFolder("\\\\server\\share\\Kestrin") == "\\\\server\\share\\Kestrin");
+    CHECK(folders::AbsoluteFolder("Kestrin") == scratch / "Kestrin");
+    CHECK(folders::AbsoluteFolder("a\\..\\b") == scratch / "b");
+    CHECK(folders::AbsoluteFolder("\\Rooted").substr(1) == ":\\Rooted");
+
+    CHECK(folders::FolderForUse("D:") == "D:\\");
+    CHECK(folders::FolderForUse("D:\\Tools") == "D:\\Tools");
+
+    const std::string longest(MAX_PATH - 1 - 19, 'k');
+    CHECK(folders::FitsInstallLayout("C:\\" + longest.substr(3)));
+    CHECK_FALSE(folders::FitsInstallLayout("C:\\" + longest.substr(2)));
+    // A relative name counts with the folder it stands for.
+    CHECK_FALSE(folders::FitsInstallLayout(longest.substr(scratch.path().size())));
+}
+
+TEST_CASE("the command line: /S installs silently, /D= takes the rest of the line as the folder") {
+    CHECK(ProgramArguments("\"C:\\My Setup\\Setup.exe\" /S") == " /S");
+    CHECK(ProgramArguments("Setup.exe") == "");
+    CHECK(ProgramArguments("Setup.exe   /s /D=x") == "   /s /D=x");
+
+    SetupCommandLine none = ParseSetupArguments("");
+    CHECK_FALSE(none.silent);
+    CHECK(none.understood);
+    CHECK_FALSE(none.folder.has_value());
+
+    SetupCommandLine silent = ParseSetupArguments(" /s /D=C:\\Program Files\\Kestrin  ");
+    CHECK(silent.silent);
+    CHECK(silent.understood);
+    CHECK(silent.folder == std::string("C:\\Program Files\\Kestrin"));
+
+    CHECK(ParseSetupArguments("/D=").folder == std::string());
+    CHECK_FALSE(ParseSetupArguments("/S /X").understood);
+    CHECK_FALSE(ParseSetupArguments("/Silent").understood);
+    CHECK_FALSE(ParseSetupArguments("/S /D").understood);
+}

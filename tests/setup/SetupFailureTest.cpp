@@ -1,0 +1,225 @@
+#include "SetupTestSupport.h"
+
+#include "setup/resource.h"
+
+#include <doctest/doctest.h>
+
+namespace {
+
+const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
+const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
+const char* kComplete =
+    "Installation complete! You need to restart Windows before\nthe new setting will take "
+    "effect. Restart Windows now?";
+const char* kAbort = "Do you want to abort this installation?";
+
+// What the steps before the package leave in place, whatever fails later.
+void CheckEarlierStepsKept(const std::string& folder) {
+    CHECK(ValueCount(HKEY_CURRENT_USER, kSettingsKey) == 11);
+    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") == folder + "\\UnInstall.exe");
+    CHECK(FolderExists(folder + "\\Outbox"));
+    CHECK(FolderExists(folder + "\\Inbox"));
+}
+
+struct Installation {
+    std::string folder;
+    ScriptedUi ui;
+    OpenSetup setup{ui};
+
+    explicit Installation(const SetupWorld& world) : folder(world.Path("Kestrin")) {
+        setup.TypeFolder(folder);
+    }
+};
+
+} // namespace
+
+TEST_CASE("a package that cannot be opened or extracted asks whether to abort; No keeps the dialog") {
+    SetupWorld world;
+    std::string message;
+    int bar = 40;
+    SUBCASE("no package: code 15") {
+        message = "Cannot open archive";
+    }
+    SUBCASE("open code 11") {
+        world.WritePackage({"open 11"});
+        message = "Not enough memory";
+    }
+    SUBCASE("open code 12") {
+        world.WritePackage({"open 12"});
+        message = "Archive header broken";
+    }
+    SUBCASE("open code the tables do not name") {
+        world.WritePackage({"open 21"});
+        message = "Unknown archive error";
+    }
+    SUBCASE("CRC error in the third entry") {
+        world.WritePackage({"entry KestrinConduit.dll conduit", "entry KestrinManager.exe manager", "fail 12",
+                            "entry Kestrin.prc handheld"});
+        message = "CRC error";
+        bar = 58;
+    }
+    const std::pair<int, const char*> extractionFailures[] = {
+        {13, "Bad volume"},        {14, "Unknown archive format"}, {15, "Volume open error"},
+        {16, "File create error"}, {17, "File close error"},       {18, "Read error"},
+        {19, "Write error"},       {21, "Unknown archive error"}};
+    for (const auto& failure : extractionFailures) {
+        SUBCASE(failure.second) {
+            world.WritePackage({"fail " + std::to_string(failure.first)});
+            message = failure.second;
+        }
+    }
+    Installation run(world);
+    run.ui.answers = {IDNO};
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{message, kAbort});
+    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
+    REQUIRE(run.setup.IsOpen());
+    CHECK(run.setup.BarPosition() == bar);
+    CheckEarlierStepsKept(run.folder);
+    CHECK(world.CondMgrCalls().empty());
+    CHECK_FALSE(FolderExists(ProgramGroup()));
+    if (bar == 58) {
+        CHECK(ReadWholeFile(world.hotSyncFolder() + "\\KestrinConduit.dll") == "conduit");
+        CHECK(ReadWholeFile(run.folder + "\\KestrinManager.exe") == "manager");
+        CHECK_FALSE(FileExists(run.folder + "\\Kestrin.prc"));
+    }
+}
+
+TEST_CASE("after No to the abort question, Yes ends the dialog, and a new Install starts over from 0") {
+    SetupWorld world;
+    world.WritePackage({"entry KestrinConduit.dll conduit", "entry KestrinManager.exe manager", "fail 12"});
+    Installation run(world);
+    run.ui.answers = {IDNO};
+    run.setup.Install();
+    REQUIRE(run.setup.IsOpen());
+    CHECK(run.setup.BarPosition() == 58);
+
+    SUBCASE("then Yes") {
+        run.ui.answers = {IDYES};
+        run.setup.CloseBox();
+        CHECK(run.ui.Texts().back() == kAbort);
+        CHECK_FALSE(run.setup.IsOpen());
+    }
+    SUBCASE("then a working package") {
+        world.WriteFourEntryPackage();
+        run.setup.Install();
+        CHECK(run.ui.Texts().back() == kComplete);
+        CHECK(run.setup.dialog().ProgressPos() == 101);
+        CHECK(run.ui.messages.back().folderField == run.folder);
+        CHECK_FALSE(run.setup.IsOpen());
+    }
+}
+
+TEST_CASE("a broken header during the walk ends the dialog without a question") {
+    SetupWorld world;
+    world.WritePackage({"entry KestrinConduit.dll conduit", "header 12", "entry Kestrin.prc handheld"});
+    Installation run(world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{"Archive header broken"});
+    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
+    CHECK_FALSE(run.setup.IsOpen());
+    CHECK(run.setup.dialog().ProgressPos() == 49);
+    CHECK(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll"));
+    CHECK_FALSE(FileExists(run.folder + "\\Kestrin.prc"));
+    CHECK(world.CondMgrCalls().empty());
+}
+
+TEST_CASE("a header that cannot be read for another reason is never reported as a complete installation") {
+    SetupWorld world;
+    world.WritePackage({"entry KestrinConduit.dll conduit", "header 18"});
+    Installation run(world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{"Read error"});
+    CHECK_FALSE(run.setup.IsOpen());
+    CHECK(run.setup.dialog().Outcome() == SetupOutcome::PackageHeaderBroken);
+    CHECK(world.CondMgrCalls().empty());
+}
+
+TEST_CASE("unrar.dll missing or without its calls: the message, and the dialog ends at once") {
+    std::unique_ptr<SetupWorld> world;
+    std::string message;
+    SUBCASE("missing") {
+        world = std::make_unique<SetupWorld>(Double::Missing);
+        message = "Error loading DLL";
+    }
+    SUBCASE("without RARProcessFile") {
+        world = std::make_unique<SetupWorld>(Double::Incomplete);
+        message = "Error loading functions from DLL";
+    }
+    world->WriteFourEntryPackage();
+    Installation run(*world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{message});
+    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
+    CHECK_FALSE(run.setup.IsOpen());
+    CHECK(run.setup.dialog().ProgressPos() == 40);
+    CheckEarlierStepsKept(run.folder);
+    CHECK_FALSE(FileExists(world->hotSyncFolder() + "\\KestrinConduit.dll"));
+    CHECK(world->CondMgrCalls().empty());
+    // The library is unloaded again: its file can go.
+    CHECK(DeleteFileA((world->packageFolder() + "\\unrar.dll").c_str()) == (message != "Error loading DLL"));
+}
+
+TEST_CASE("condmgr.dll missing or without its calls: the message after unpacking, and no shortcut") {
+    std::unique_ptr<SetupWorld> world;
+    std::string message;
+    SUBCASE("missing from the HotSync folder") {
+        world = std::make_unique<SetupWorld>(Double::Working, Double::Missing);
+        message = "Error loading DLL";
+    }
+    SUBCASE("without CmSetCreatorPriority") {
+        world = std::make_unique<SetupWorld>(Double::Working, Double::Incomplete);
+        message = "Error loading functions from DLL";
+    }
+    world->WriteFourEntryPackage();
+    Installation run(*world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{message});
+    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
+    CHECK_FALSE(run.setup.IsOpen());
+    CHECK(run.setup.dialog().ProgressPos() == 76);
+    CheckEarlierStepsKept(run.folder);
+    CHECK(FileExists(world->hotSyncFolder() + "\\KestrinConduit.dll"));
+    CHECK(FileExists(run.folder + "\\Kestrin.prc"));
+    CHECK(world->CondMgrCalls().empty());
+    CHECK_FALSE(FolderExists(ProgramGroup()));
+}
+
+TEST_CASE("CmInstallCreator failing: no name, no priority, and the installation still completes") {
+    SetupWorld world;
+    world.WriteFourEntryPackage();
+    world.SetInstallCreatorResult(-1005);
+    Installation run(world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{kComplete});
+    CHECK(world.CondMgrCalls() == "CmInstallCreator vqKT 0\n");
+    CHECK(FileExists(ProgramGroup() + "\\Kestrin for Palm.lnk"));
+    CHECK(run.setup.dialog().ProgressPos() == 101);
+    CHECK_FALSE(run.setup.IsOpen());
+}
+
+TEST_CASE("a package of one entry fills the HotSync folder only; an empty package extracts nothing") {
+    SetupWorld world;
+    int bar = 0;
+    SUBCASE("one entry") {
+        world.WritePackage({"entry KestrinConduit.dll conduit"});
+        bar = 40 + 9 + 15 + 10;
+    }
+    SUBCASE("no entries") {
+        world.WritePackage({});
+        bar = 40 + 15 + 10;
+    }
+    Installation run(world);
+    run.setup.Install();
+
+    CHECK(run.ui.Texts() == std::vector<std::string>{kComplete});
+    CHECK(run.setup.dialog().ProgressPos() == bar);
+    CHECK(testsupport::Entries(run.folder) == std::set<std::string>{"Inbox", "Outbox"});
+    CHECK(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll") == (bar > 65));
+}
