@@ -9,7 +9,7 @@ packages=(
   xvfb xauth imagemagick fonts-wine fonts-liberation
   doctest-dev
   p7zip-full unar icoutils
-  python3 libarchive-tools libpalm-pdb-perl
+  python3 libarchive-tools libpalm-pdb-perl liblnk-utils
 )
 
 missing=()
