@@ -1,5 +1,7 @@
 // The HotSync host: attaches an emulated handheld, loads a conduit the way HotSync Manager does,
-// asks it who it is, runs one synchronisation and prints the HotSync log.
+// asks it who it is, runs one synchronisation and prints the HotSync log. For tests it can answer
+// the conduit's questions, make a Sync Manager call fail, or end itself abruptly in the middle of
+// the synchronisation, as a crash or a pulled cable would.
 #include "interfaces/palm/CondAPI.h"
 #include "interfaces/palm/HSLog.h"
 #include "emulated/palm/HandheldEmu.h"
@@ -19,17 +21,52 @@ typedef DWORD(__cdecl* GetConduitVersionFn)();
 typedef long(__cdecl* GetConduitInfoFn)(int, void*, void*, DWORD*);
 typedef long(__cdecl* OpenConduitFn)(PROGRESSFN, CSyncProperties*);
 
+struct CallCount {
+    int operation = -1;
+    DWORD count = 0;
+};
+
 struct Options {
     std::string handheld;
     std::string conduit;
     DWORD freeRam = 0;
     bool freeRamGiven = false;
+    int answer = 0;
+    CallCount fail;
+    CallCount killAfter;
 };
 
+const char* const kOperationNames[emuOperationCount] = {
+    "register",    "open", "create",    "close",           "delete",          "write-record",
+    "read-record", "find", "card-info", "read-preference", "write-preference"};
+
+// OPERATION:N, for example write-record:5.
+bool ParseCallCount(const std::string& text, CallCount& call) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    std::string name = text.substr(0, colon);
+    for (int operation = 0; operation < emuOperationCount; ++operation) {
+        if (name == kOperationNames[operation]) {
+            call.operation = operation;
+            call.count = std::strtoul(text.c_str() + colon + 1, nullptr, 10);
+            return call.count > 0;
+        }
+    }
+    return false;
+}
+
 void PrintUsage() {
-    std::printf("usage: hotsync --handheld FOLDER [--conduit DLL] [--free-ram BYTES]\n"
+    std::printf("usage: hotsync --handheld FOLDER [--conduit DLL] [--free-ram BYTES] [--answer yes|no]\n"
+                "               [--fail OPERATION:N] [--kill-after OPERATION:N]\n"
                 "  Runs one HotSync of the conduit (default: KestrinConduit.dll beside this program)\n"
-                "  against the emulated handheld kept in FOLDER, and prints the HotSync log.\n");
+                "  against the emulated handheld kept in FOLDER, and prints the HotSync log.\n"
+                "  --answer answers every question of the conduit and prints it; --fail makes the Nth\n"
+                "  call of a Sync Manager operation fail; --kill-after ends this process abruptly\n"
+                "  (exit code 9) once the operation has been called N times. Operations: register,\n"
+                "  open, create, close, delete, write-record, read-record, find, card-info,\n"
+                "  read-preference, write-preference.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -43,6 +80,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--free-ram" && hasValue) {
             options.freeRam = std::strtoul(argv[++i], nullptr, 0);
             options.freeRamGiven = true;
+        } else if (arg == "--answer" && hasValue) {
+            std::string answer = argv[++i];
+            options.answer = answer == "yes" ? IDYES : answer == "no" ? IDNO : 0;
+            if (options.answer == 0) {
+                return false;
+            }
+        } else if (arg == "--fail" && hasValue) {
+            if (!ParseCallCount(argv[++i], options.fail)) {
+                return false;
+            }
+        } else if (arg == "--kill-after" && hasValue) {
+            if (!ParseCallCount(argv[++i], options.killAfter)) {
+                return false;
+            }
         } else {
             return false;
         }
@@ -88,6 +139,41 @@ void PrintLog() {
     }
 }
 
+// Answers the conduit's message boxes as they open: the hook sees each box activated on this thread.
+int answer = 0;
+HHOOK answerHook = nullptr;
+HWND answeredBox = nullptr;
+
+// A box can be activated more than once: each one is answered once.
+LRESULT CALLBACK AnswerQuestion(int code, WPARAM wParam, LPARAM lParam) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && box == answeredBox) {
+        answeredBox = nullptr;
+    }
+    char className[64] = {};
+    if (code == HCBT_ACTIVATE && box != answeredBox && GetClassNameA(box, className, sizeof(className)) &&
+        std::string(className) == "#32770") {
+        answeredBox = box;
+        char text[1024] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        std::printf("question: \"%s\"\n", text);
+        std::fflush(stdout);
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+    }
+    return CallNextHookEx(answerHook, code, wParam, lParam);
+}
+
+// Ends the process, without any clean-up, once the operation has been called often enough.
+DWORD WINAPI KillWhenCalled(void* parameter) {
+    const CallCount* call = static_cast<const CallCount*>(parameter);
+    while (EmuCallCount(call->operation) < call->count) {
+        Sleep(1);
+    }
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 9);
+    return 0;
+}
+
 template <class Fn> Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
@@ -122,6 +208,18 @@ int RunHotSync(const Options& options) {
     DWORD size = sizeof(mfcVersion);
     getInfo(eMfcVersion, nullptr, &mfcVersion, &size);
     std::printf("conduit: %s, version 0x%lx, MFC version 0x%lx\n", name, version, mfcVersion);
+
+    if (options.answer != 0) {
+        answer = options.answer;
+        answerHook = SetWindowsHookExA(WH_CBT, AnswerQuestion, nullptr, GetCurrentThreadId());
+    }
+    if (options.fail.operation >= 0) {
+        EmuFailCall(options.fail.operation, options.fail.count);
+    }
+    if (options.killAfter.operation >= 0) {
+        CreateThread(nullptr, 0, KillWhenCalled, const_cast<CallCount*>(&options.killAfter), 0, nullptr);
+    }
+    std::fflush(stdout);
 
     CSyncProperties properties = {};
     properties.m_SyncType = eFast;
