@@ -90,6 +90,11 @@ bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header,
     return compressed || total == expected;
 }
 
+// The temporary archives' names and the private folder's are the conduit's own.
+bool IsConduitWorkName(const std::string& name) {
+    return settings::IsTemporaryArchiveName(name) || EqualsIgnoringCase(name, PrivateFolder::kName);
+}
+
 // Text for the HotSync log: a name from the handheld may hold any byte.
 std::string Printable(const std::string& name) {
     std::string text;
@@ -154,7 +159,7 @@ bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database,
         return false;
     }
     pcName = FileNameOf(header);
-    if (!IsSafeFileName(pcName) || settings::IsTemporaryArchiveName(pcName)) {
+    if (!IsSafeFileName(pcName) || IsConduitWorkName(pcName)) {
         LogWarning(Printable(pcName), "not received: the name is not a plain file name");
         return false;
     }
@@ -218,7 +223,7 @@ void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, con
     bool delivered = false;
     for (const std::string& name : PlainFilesIn(work.path())) {
         OwnedFile produced(work / name);
-        if (!IsSafeFileName(name) || settings::IsTemporaryArchiveName(name)) {
+        if (!IsSafeFileName(name) || IsConduitWorkName(name)) {
             LogWarning(pcName, "a file of its archive is not received: " + Printable(name));
             continue;
         }

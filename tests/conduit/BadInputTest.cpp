@@ -86,6 +86,7 @@ std::vector<BadInput> BadInputs() {
         {"trailing dot", [] { QueueHeaderName("notes", "."); }, {}},
         {"trailing space", [] { QueueHeaderName("notes ", ""); }, {}},
         {"temporary archive name", [] { QueueHeaderName("$$temp$$", ".rar"); }, {}},
+        {"the conduit's working folder name", [] { QueueHeaderName("~kestrinconduit", ".TMP"); }, {}},
         {"queued name ..", [] { QueueDatabaseName(".."); }, {}},
         {"queued name with a backslash", [] { QueueDatabaseName("..\\fine.txt"); }, {}},
         {"queued name with a control character", [] { QueueDatabaseName("fine\x7f\x02"); }, {}},
