@@ -23,11 +23,15 @@ constexpr DWORD kStuckHostMs = 120000;
 
 struct Tally {
     int cases = 0;
+    int hotSyncs = 0;
+    int killed = 0;
     int filesChecked = 0;
     int filesLost = 0;
     ~Tally() {
-        std::printf("[end-to-end HotSyncs] cases: %d, files checked: %d, files lost: %d\n", cases,
-                    filesChecked, filesLost);
+        std::printf(
+            "[end-to-end HotSyncs] cases: %d, HotSyncs run: %d (killed midway: %d), files checked: %d, "
+            "files lost: %d\n",
+            cases, hotSyncs, killed, filesChecked, filesLost);
     }
 };
 Tally tally;
@@ -240,6 +244,10 @@ HotSyncRun HotSyncBench::Run(const HotSyncOptions& options) const {
         run.ended = true;
     }
     GetExitCodeProcess(process.get(), &run.exitCode);
+    ++tally.hotSyncs;
+    if (options.killWhileArchiverRuns || run.exitCode == 9) {
+        ++tally.killed;
+    }
     run.output = ReadBytes(outputPath).value_or("");
     DeleteFileA(outputPath.c_str());
     ParseOutput(run);
