@@ -4,6 +4,7 @@
 // the synchronisation, as a crash or a pulled cable would.
 #include "interfaces/palm/CondAPI.h"
 #include "interfaces/palm/HSLog.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "win/Handles.h"
 
@@ -64,7 +65,7 @@ void PrintUsage() {
                 "  against the emulated handheld kept in FOLDER, and prints the HotSync log.\n"
                 "  --answer answers every question of the conduit and prints it; --fail makes the Nth\n"
                 "  call of a Sync Manager operation fail; --kill-after ends this process abruptly\n"
-                "  (exit code 9) once the operation has been called N times. Operations: register,\n"
+                "  (exit code 9) right after the conduit's Nth call of the operation. Operations: register,\n"
                 "  open, create, close, delete, write-record, read-record, find, card-info,\n"
                 "  read-preference, write-preference.\n");
 }
@@ -163,15 +164,91 @@ LRESULT CALLBACK AnswerQuestion(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(answerHook, code, wParam, lParam);
 }
 
-// Ends the process, without any clean-up, once the operation has been called often enough.
-DWORD WINAPI KillWhenCalled(void* parameter) {
-    const CallCount* call = static_cast<const CallCount*>(parameter);
-    while (EmuCallCount(call->operation) < call->count) {
-        Sleep(1);
+// Ends the process, without any clean-up, right after the conduit's Nth call of one Sync Manager
+// operation has returned: the conduit's import of that function is pointed at a gate that counts.
+DWORD killAfterCount = 0;
+DWORD gatedCalls = 0;
+
+template <class... Args> struct Gate {
+    static inline long(__cdecl* original)(Args...) = nullptr;
+    static long __cdecl Call(Args... args) {
+        long result = original(args...);
+        if (++gatedCalls == killAfterCount) {
+            std::fflush(stdout);
+            TerminateProcess(GetCurrentProcess(), 9);
+        }
+        return result;
     }
-    std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 9);
-    return 0;
+};
+
+struct GatedFunction {
+    void* function = nullptr;
+    void* gate = nullptr;
+};
+
+template <class... Args> GatedFunction GateFor(long(__cdecl* function)(Args...)) {
+    Gate<Args...>::original = function;
+    return {reinterpret_cast<void*>(function), reinterpret_cast<void*>(&Gate<Args...>::Call)};
+}
+
+GatedFunction GateForOperation(int operation) {
+    switch (operation) {
+    case emuRegister:
+        return GateFor(SyncRegisterConduit);
+    case emuOpen:
+        return GateFor(SyncOpenDB);
+    case emuCreate:
+        return GateFor(SyncCreateDB);
+    case emuClose:
+        return GateFor(SyncCloseDB);
+    case emuDelete:
+        return GateFor(SyncDeleteDB);
+    case emuWriteRecord:
+        return GateFor(SyncWriteRec);
+    case emuReadRecord:
+        return GateFor(SyncReadRecordByIndex);
+    case emuFind:
+        return GateFor(SyncFindDbByName);
+    case emuCardInfo:
+        return GateFor(SyncReadSingleCardInfo);
+    case emuReadPreference:
+        return GateFor(SyncReadAppPreference);
+    case emuWritePreference:
+        return GateFor(SyncWriteAppPreference);
+    default:
+        return {};
+    }
+}
+
+// Points the module's import of `function` at `gate`.
+bool PatchImport(HMODULE module, void* function, void* gate) {
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         imports.VirtualAddress != 0 && library->Name != 0; ++library) {
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+             slot->u1.Function != 0; ++slot) {
+            if (reinterpret_cast<void*>(slot->u1.Function) != function) {
+                continue;
+            }
+            DWORD protection = 0;
+            if (!VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection)) {
+                return false;
+            }
+            slot->u1.Function = reinterpret_cast<DWORD_PTR>(gate);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KillAfterCalls(HMODULE conduit, const CallCount& call) {
+    GatedFunction gated = GateForOperation(call.operation);
+    killAfterCount = call.count;
+    return gated.function != nullptr && PatchImport(conduit, gated.function, gated.gate);
 }
 
 template <class Fn> Fn Export(HMODULE module, const char* name) {
@@ -216,8 +293,9 @@ int RunHotSync(const Options& options) {
     if (options.fail.operation >= 0) {
         EmuFailCall(options.fail.operation, options.fail.count);
     }
-    if (options.killAfter.operation >= 0) {
-        CreateThread(nullptr, 0, KillWhenCalled, const_cast<CallCount*>(&options.killAfter), 0, nullptr);
+    if (options.killAfter.operation >= 0 && !KillAfterCalls(conduit.get(), options.killAfter)) {
+        std::fprintf(stderr, "hotsync: the conduit does not import that operation\n");
+        return 1;
     }
     std::fflush(stdout);
 
