@@ -177,12 +177,6 @@ std::string HotSyncBench::inbox(const std::string& name) const {
     return name.empty() ? scratch_ / "inbox" : Join(scratch_ / "inbox", name);
 }
 
-HKEY HotSyncBench::settingsKey() const {
-    static win::RegKey key;
-    key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
-    return key.get();
-}
-
 void HotSyncBench::OnHandheld(const std::function<void()>& work) const {
     REQUIRE(EmuAttachHandheld((scratch_ / "handheld").c_str()));
     work();

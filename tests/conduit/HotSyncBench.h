@@ -52,7 +52,6 @@ public:
     std::string outbox(const std::string& name = "") const;
     std::string inbox(const std::string& name = "") const;
     const std::string& root() const { return scratch_.path(); }
-    HKEY settingsKey() const;
 
     // Runs `work` with the test process attached to the emulated handheld.
     void OnHandheld(const std::function<void()>& work) const;
