@@ -35,7 +35,7 @@ std::string ExpandCommand(settings::ArchiverChoice archiver, const std::string& 
     return programPath + operation + TemporaryArchiveName(archiver) + "\"";
 }
 
-bool RunArchiver(const std::string& commandLine) {
+bool RunArchiver(const std::string& commandLine, DWORD* exitCode) {
     // CreateProcessA may write into the command line.
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
@@ -50,5 +50,13 @@ bool RunArchiver(const std::string& commandLine) {
     }
     win::Process process{win::KernelHandle(started.hProcess), win::KernelHandle(started.hThread)};
     WaitForSingleObject(process.process.get(), INFINITE);
+    if (exitCode != nullptr && !GetExitCodeProcess(process.process.get(), exitCode)) {
+        *exitCode = static_cast<DWORD>(-1);
+    }
     return true;
+}
+
+bool ArchiverSucceeds(const std::string& commandLine) {
+    DWORD exitCode = 0;
+    return RunArchiver(commandLine, &exitCode) && exitCode == 0;
 }

@@ -19,5 +19,8 @@ std::string CompressCommand(settings::ArchiverChoice archiver, const std::string
 std::string ExpandCommand(settings::ArchiverChoice archiver, const std::string& programPath);
 
 // Starts the command hidden in the current directory and waits for it to end, however long that
-// takes. False when it could not be started; its exit code is not looked at.
-bool RunArchiver(const std::string& commandLine);
+// takes. False when it could not be started; its exit code goes to `exitCode` when asked for.
+bool RunArchiver(const std::string& commandLine, DWORD* exitCode = nullptr);
+
+// Runs the command and tells whether the archiver started and ended with exit code 0.
+bool ArchiverSucceeds(const std::string& commandLine);

@@ -1,6 +1,5 @@
 #include "conduit/FileHeader.h"
 
-#include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
 
@@ -11,12 +10,6 @@ namespace {
 
 constexpr size_t kMaxNamePart = 12;
 constexpr size_t kMaxExtensionPart = 4;
-
-// An archiver number the conduit does not know sends the file as it is.
-DWORD CompressionForSending() {
-    DWORD archiver = conduitSettings.archiver;
-    return archiver == settings::WinZip || archiver == settings::WinRar ? archiver : settings::NoArchiver;
-}
 
 // Seconds since midnight; the last-write time counts its seconds twice.
 DWORD DayTime(const SYSTEMTIME& time, DWORD secondsFactor) {
@@ -50,19 +43,20 @@ template <size_t N> std::string ReadField(const char (&field)[N]) {
 } // namespace
 
 HandheldName MakeHandheldName(const std::string& pcName) {
+    // The stem is a prefix of the name, so a stem cut to 12 characters is the name's first 12.
     size_t dot = pcName.rfind('.');
-    if (dot == std::string::npos) {
-        return {pcName.substr(0, kMaxNamePart), std::string()};
-    }
-    std::string extension = pcName.substr(dot);
-    // A stem that fits is kept whole; a longer one gives the name's first 12 characters.
     std::string stem = pcName.substr(0, dot);
-    return {stem.size() <= kMaxNamePart ? stem : pcName.substr(0, kMaxNamePart),
-            extension.substr(0, kMaxExtensionPart)};
+    std::string extension = dot == std::string::npos ? std::string() : pcName.substr(dot, kMaxExtensionPart);
+    return {stem.substr(0, kMaxNamePart), extension};
 }
 
-void BuildFileHeader(const WIN32_FIND_DATAA& entry, FileHeader& header, const SYSTEMTIME& now) {
-    header.compression = CompressionForSending();
+DWORD CompressionForSending(DWORD archiver) {
+    return archiver == settings::WinZip || archiver == settings::WinRar ? archiver : settings::NoArchiver;
+}
+
+void BuildFileHeader(const WIN32_FIND_DATAA& entry, DWORD compression, FileHeader& header,
+                     const SYSTEMTIME& now) {
+    header.compression = compression;
     header.fileSize = SyncHostToHHDWord(entry.nFileSizeLow);
 
     SYSTEMTIME modified = LocalLastWriteTime(entry.ftLastWriteTime);
@@ -76,10 +70,10 @@ void BuildFileHeader(const WIN32_FIND_DATAA& entry, FileHeader& header, const SY
     CopyField(handheldName.extension, header.extension);
 }
 
-void BuildFileHeader(const WIN32_FIND_DATAA& entry, FileHeader& header) {
+void BuildFileHeader(const WIN32_FIND_DATAA& entry, DWORD compression, FileHeader& header) {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
-    BuildFileHeader(entry, header, now);
+    BuildFileHeader(entry, compression, header, now);
 }
 
 std::string FileNameOf(const FileHeader& header) {

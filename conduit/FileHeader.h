@@ -41,11 +41,16 @@ struct HandheldName {
 // extension to 4, dot included.
 HandheldName MakeHandheldName(const std::string& pcName);
 
-// Fills a zeroed header for one entry of the outgoing folder, with the compression the
-// synchronisation sends with and `now` as the transfer time.
-void BuildFileHeader(const WIN32_FIND_DATAA& entry, FileHeader& header, const SYSTEMTIME& now);
+// The compression field for a synchronisation's archiver setting: an archiver number the conduit does
+// not know sends the file as it is.
+DWORD CompressionForSending(DWORD archiver);
+
+// Fills a zeroed header for one entry of the outgoing folder, with that compression and `now` as the
+// transfer time.
+void BuildFileHeader(const WIN32_FIND_DATAA& entry, DWORD compression, FileHeader& header,
+                     const SYSTEMTIME& now);
 // The same with the current local time.
-void BuildFileHeader(const WIN32_FIND_DATAA& entry, FileHeader& header);
+void BuildFileHeader(const WIN32_FIND_DATAA& entry, DWORD compression, FileHeader& header);
 
 // The name and extension fields joined, each taken up to its first zero byte or the field's end.
 std::string FileNameOf(const FileHeader& header);

@@ -2,19 +2,37 @@
 #pragma once
 
 #include "conduit/FileHeader.h"
+#include "conduit/SyncSession.h"
+#include "settings/OutgoingFolder.h"
 
 #include <windows.h>
 
-// Whether the file may go to the handheld under `fromPCToPalm`; deletes the handheld's file database
-// of the same name when it is to be replaced.
-bool ConfirmHandheldOverwrite(const FileHeader& header);
+#include <string>
 
-// Sends one file of the current directory. The PC copy is deleted only after the whole file
-// database was written and closed without error; a failed send leaves no database behind.
-void SendFile(const WIN32_FIND_DATAA& entry, const FileHeader& header);
+// What the handheld holds under a handheld name.
+enum class HandheldCopy {
+    None,
+    // A database of another application, or of another type: never questioned or touched.
+    Foreign,
+    // A file database of ours that an interrupted send left: no header record, or an uncompressed
+    // file whose data does not have the header's size. It counts as absent.
+    Leftover,
+    Whole,
+};
+HandheldCopy FindHandheldCopy(const std::string& name);
+
+// Whether the file may go to the handheld under `fromPCToPalm` (nothing is deleted here): true when
+// no file database of ours carries the name, or a leftover does, or the policy replaces it.
+bool ConfirmHandheldOverwrite(const FileHeader& header, HandheldCopy existing, DWORD fromPCToPalm);
+
+// Sends one listed file of the current directory. The handheld's old database is deleted only once
+// the new one is ready to go; the PC copy is deleted only after the whole file database was written
+// and closed without error; a failed send leaves no database behind.
+void SendFile(SyncSession& session, const settings::OutgoingEntry& listed, const FileHeader& header,
+              HandheldCopy existing);
 
 // Copies one queued file database of the handheld into the current directory.
-void ReceiveFile(const std::string& databaseName);
+void ReceiveFile(SyncSession& session, const std::string& databaseName);
 
 // The free-memory test: file bytes, 8 bytes per full record and 270 bytes of overhead, without
 // overflow.

@@ -1,6 +1,47 @@
 #include "conduit/PcFiles.h"
 
+#include "settings/OutgoingFolder.h"
+#include "win/Handles.h"
+
 #include <utility>
+
+namespace {
+
+std::wstring ToWide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    }
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// The wide-character calls reach every name, whatever the code page makes of it.
+bool RemoveWideTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found = {};
+    win::FindHandle listing(FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (listing) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            std::wstring child = path + L"\\" + name;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveWideTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(listing.get(), &found));
+    }
+    listing.reset();
+    return RemoveDirectoryW(path.c_str()) != FALSE ||
+           GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
 
 bool PcFileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -9,6 +50,10 @@ bool PcFileExists(const std::string& path) {
 
 bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveTree(const std::string& path) {
+    return RemoveWideTree(ToWide(path));
 }
 
 WorkingFolder::~WorkingFolder() {
@@ -34,6 +79,35 @@ bool WorkingFolder::Enter(const std::optional<std::string>& folder) {
     return true;
 }
 
+bool PrivateFolder::Create() {
+    Remove();
+    char full[MAX_PATH] = {};
+    DWORD length = GetFullPathNameA(kName, MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    RemoveLeftovers();
+    if (!CreateDirectoryA(full, nullptr)) {
+        return false;
+    }
+    path_ = full;
+    return true;
+}
+
+void PrivateFolder::Remove() {
+    if (!path_.empty()) {
+        RemoveTree(path_);
+        path_.clear();
+    }
+}
+
+void RemoveLeftovers() {
+    DWORD attributes = GetFileAttributesA(PrivateFolder::kName);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        RemoveTree(PrivateFolder::kName);
+    }
+}
+
 OwnedFile& OwnedFile::operator=(OwnedFile&& other) noexcept {
     Delete();
     name_ = std::exchange(other.name_, std::string());
@@ -56,10 +130,19 @@ bool OwnedFile::MoveTo(const std::string& target, bool replaceExisting) {
     return true;
 }
 
-OwnedFile CreateIncomingFile() {
-    char name[MAX_PATH] = {};
-    if (GetTempFileNameA(".", "kst", 0, name) == 0) {
-        return OwnedFile();
+std::vector<std::string> PlainFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found = {};
+    win::FindHandle listing(FindFirstFileW((ToWide(folder) + L"\\*").c_str(), &found));
+    if (!listing) {
+        return names;
     }
-    return OwnedFile(name);
+    do {
+        std::string name;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            settings::ToAnsiName(found.cFileName, name)) {
+            names.push_back(name);
+        }
+    } while (FindNextFileW(listing.get(), &found));
+    return names;
 }

@@ -12,3 +12,7 @@ extern MessageBoxFunction conduitMessageBox;
 
 // Shows `text` with Yes and No and the warning icon; true only for Yes.
 bool UserAllowsOverwrite(const std::string& text);
+
+// An overwrite policy turned into an answer for one existing file: DoNothing keeps it, Ask asks
+// `question` (Yes replaces), and every other number replaces it.
+bool AllowsOverwrite(DWORD policy, const std::string& question);

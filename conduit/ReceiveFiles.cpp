@@ -5,6 +5,7 @@
 #include "conduit/PcFiles.h"
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
+#include "conduit/SyncSession.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
@@ -26,19 +27,17 @@ constexpr size_t kMaxDatabaseName = 31;
 std::optional<std::vector<std::string>> ReadQueuedNames(const HandheldDatabase& queue) {
     BYTE countBytes[4] = {};
     DWORD size = 0;
-    RecordRead read = queue.ReadRecord(0, countBytes, sizeof(countBytes), size);
-    if (read == RecordRead::Failed) {
+    if (queue.ReadRecord(0, countBytes, sizeof(countBytes), size) != RecordRead::Read ||
+        size < sizeof(countBytes)) {
         return std::nullopt;
     }
     DWORD count = 0;
-    if (read == RecordRead::Read && size >= sizeof(countBytes)) {
-        std::memcpy(&count, countBytes, sizeof(count));
-        count = SyncHHToHostDWord(count);
-    }
+    std::memcpy(&count, countBytes, sizeof(count));
+    count = SyncHHToHostDWord(count);
     std::vector<std::string> names;
     for (DWORD index = 1; index <= count && index <= kMaxQueuedFiles; ++index) {
         char name[kQueueNameSize] = {};
-        read = queue.ReadRecord(static_cast<WORD>(index), name, sizeof(name), size);
+        RecordRead read = queue.ReadRecord(static_cast<WORD>(index), name, sizeof(name), size);
         if (read == RecordRead::NoRecord) {
             break;
         }
@@ -64,8 +63,8 @@ bool WriteAll(HANDLE file, const BYTE* data, DWORD size) {
 
 // Copies the data records into `target`. The file ends at a record shorter than 32 768 bytes or
 // where no record follows; an uncompressed file must then have exactly the header's size.
-bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header, const OwnedFile& target) {
-    win::File file(CreateFileA(target.name().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header, const std::string& target) {
+    win::File file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
@@ -91,33 +90,54 @@ bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header,
     return compressed || total == expected;
 }
 
-bool AllowsPcOverwrite(const std::string& pcName) {
-    DWORD policy = conduitSettings.fromPalmToPC;
-    if (policy == settings::Ask) {
-        std::string question = "File " + pcName + " already exists on your PC! Overwrite?";
-        policy = UserAllowsOverwrite(question) ? settings::Overwrite : settings::DoNothing;
-    }
-    return policy != settings::DoNothing;
+// The temporary archives' names and the private folder's are the conduit's own.
+bool IsConduitWorkName(const std::string& name) {
+    return settings::IsTemporaryArchiveName(name) || EqualsIgnoringCase(name, PrivateFolder::kName);
 }
 
-// Unpacks the received archive into the current directory; the archive is deleted when `incoming`
-// ends.
-bool Expand(settings::ArchiverChoice archiver, const std::string& programPath, OwnedFile& incoming,
-            const std::string& pcName) {
-    if (!incoming.MoveTo(TemporaryArchiveName(archiver), false)) {
-        return false;
+// Text for the HotSync log: a name from the handheld may hold any byte.
+std::string Printable(const std::string& name) {
+    std::string text;
+    for (unsigned char c : name) {
+        text += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
     }
-    // The archiver writes the archive's own names; the existing file would stand in its way.
-    DeleteFileA(pcName.c_str());
-    return RunArchiver(ExpandCommand(archiver, programPath));
+    return text.empty() ? std::string("(no name)") : text;
 }
 
-// Gives the whole incoming file the PC name, replacing the PC's file of that name in one step.
-bool Replace(OwnedFile& incoming, const std::string& pcName) {
-    if (!incoming.MoveTo(pcName, true)) {
+// Whether a whole file may take `pcName` in the incoming folder: a name that the file system
+// resolves to another file (a short alias) or to a folder is passed over; an existing file meets
+// the policy.
+bool MayWrite(const SyncSession& session, const std::string& pcName) {
+    WIN32_FIND_DATAA found = {};
+    win::FindHandle existing(FindFirstFileA(pcName.c_str(), &found));
+    if (!existing) {
+        return true;
+    }
+    if (!EqualsIgnoringCase(found.cFileName, pcName)) {
+        LogWarning(pcName, std::string("not received: the name stands for the PC's file ") + found.cFileName);
         return false;
     }
-    incoming.Keep();
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        LogWarning(pcName, "not received: a folder of that name is in the incoming folder");
+        return false;
+    }
+    std::string question = "File " + pcName + " already exists on your PC! Overwrite?";
+    if (!AllowsOverwrite(session.settings.fromPalmToPC, question)) {
+        LogWarning(pcName, "not received: the PC's file of that name is kept");
+        return false;
+    }
+    return true;
+}
+
+// Gives a whole file of the private folder its name in the incoming folder, replacing the PC's
+// file of that name in one step.
+bool Deliver(SyncSession& session, OwnedFile& file, const std::string& pcName) {
+    if (!file.MoveTo(pcName, true)) {
+        LogWarning(pcName, "not received: it cannot be written into the incoming folder");
+        return false;
+    }
+    file.Keep();
+    session.NoteReceived(pcName);
     return true;
 }
 
@@ -126,71 +146,135 @@ bool Replace(OwnedFile& incoming, const std::string& pcName) {
 // over.
 bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database, FileHeader& header,
                     std::string& pcName) {
-    if (databaseName.size() > kMaxDatabaseName || !IsSafeFileName(databaseName) ||
-        !database.Open(databaseName) || !ReadFileHeader(database, header)) {
+    if (databaseName.size() > kMaxDatabaseName || !IsSafeFileName(databaseName)) {
+        LogWarning(Printable(databaseName), "not received: the name is not a plain file name");
+        return false;
+    }
+    if (!database.Open(databaseName)) {
+        LogWarning(databaseName, "not received: it cannot be opened on the handheld");
+        return false;
+    }
+    if (!ReadFileHeader(database, header)) {
+        LogWarning(databaseName, "not received: it has no file header");
         return false;
     }
     pcName = FileNameOf(header);
-    return IsSafeFileName(pcName) && !settings::IsTemporaryArchiveName(pcName) &&
-           header.compression <= settings::WinRar;
-}
-
-// The archiver named by the header, looked up before anything on the PC is touched. A user's file
-// that carries the temporary archive's name is never overwritten: the file is then passed over.
-bool FindExpander(settings::ArchiverChoice archiver, std::string& programPath) {
-    std::optional<std::string> path = ResolveArchiverPath(archiver);
-    if (!path || PathExists(TemporaryArchiveName(archiver))) {
+    if (!IsSafeFileName(pcName) || IsConduitWorkName(pcName)) {
+        LogWarning(Printable(pcName), "not received: the name is not a plain file name");
         return false;
     }
-    programPath = *path;
+    if (header.compression > settings::WinRar) {
+        LogWarning(pcName, "not received: its compression is unknown");
+        return false;
+    }
     return true;
+}
+
+void ReceivePlainFile(SyncSession& session, HandheldDatabase& database, const FileHeader& header,
+                      const std::string& pcName) {
+    if (!MayWrite(session, pcName)) {
+        return;
+    }
+    PrivateFolder work;
+    if (!work.Create()) {
+        LogWarning(pcName, "not received: the conduit's working folder cannot be made");
+        return;
+    }
+    OwnedFile incoming(work / "incoming.tmp");
+    if (!CopyDataRecords(database, header, incoming.name())) {
+        LogWarning(pcName, "not received: its data on the handheld is incomplete or cannot be read");
+        return;
+    }
+    database.Close();
+    if (Deliver(session, incoming, pcName)) {
+        ++session.receivedCount;
+    }
+}
+
+// Expands in the private folder; each plain file the archiver produced then meets the policy in the
+// incoming folder. Anything else is discarded with the private folder.
+void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, const FileHeader& header,
+                           const std::string& pcName) {
+    auto archiver = static_cast<settings::ArchiverChoice>(header.compression);
+    std::optional<std::string> programPath = ResolveArchiverPath(archiver);
+    if (!programPath) {
+        LogWarning(pcName, "not received: the archiver it was packed with is not installed");
+        return;
+    }
+    PrivateFolder work;
+    if (!work.Create()) {
+        LogWarning(pcName, "not received: the conduit's working folder cannot be made");
+        return;
+    }
+    std::string archive = work / TemporaryArchiveName(archiver);
+    if (!CopyDataRecords(database, header, archive)) {
+        LogWarning(pcName, "not received: its data on the handheld cannot be read");
+        return;
+    }
+    database.Close();
+    {
+        WorkingFolder inside;
+        if (!inside.Enter(work.path()) || !ArchiverSucceeds(ExpandCommand(archiver, *programPath))) {
+            LogWarning(pcName, "not received: the archive could not be expanded");
+            return;
+        }
+    }
+    DeleteFileA(archive.c_str());
+    bool delivered = false;
+    for (const std::string& name : PlainFilesIn(work.path())) {
+        OwnedFile produced(work / name);
+        if (!IsSafeFileName(name) || IsConduitWorkName(name)) {
+            LogWarning(pcName, "a file of its archive is not received: " + Printable(name));
+            continue;
+        }
+        if (MayWrite(session, name) && Deliver(session, produced, name)) {
+            delivered = true;
+        }
+    }
+    if (delivered) {
+        ++session.receivedCount;
+    }
 }
 
 } // namespace
 
-void ReceiveFile(const std::string& databaseName) {
+void ReceiveFile(SyncSession& session, const std::string& databaseName) {
     HandheldDatabase database;
     FileHeader header = {};
     std::string pcName;
     if (!OpenQueuedFile(databaseName, database, header, pcName)) {
         return;
     }
-    auto archiver = static_cast<settings::ArchiverChoice>(header.compression);
-    std::string programPath;
-    if (archiver != settings::NoArchiver && !FindExpander(archiver, programPath)) {
-        return;
-    }
-    if (PcFileExists(pcName) && !AllowsPcOverwrite(pcName)) {
-        return;
-    }
-    OwnedFile incoming = CreateIncomingFile();
-    if (!incoming || !CopyDataRecords(database, header, incoming)) {
-        return;
-    }
-    database.Close();
-    bool delivered = archiver == settings::NoArchiver ? Replace(incoming, pcName)
-                                                      : Expand(archiver, programPath, incoming, pcName);
-    if (delivered) {
-        ++receivedCount;
+    if (header.compression == settings::NoArchiver) {
+        ReceivePlainFile(session, database, header, pcName);
+    } else {
+        ReceiveCompressedFile(session, database, header, pcName);
     }
 }
 
-void ReceiveFiles() {
+void ReceiveFiles(SyncSession& session) {
     HandheldDatabase queue;
     if (!queue.Open(kQueueDatabaseName)) {
         return;
     }
     WorkingFolder folder;
-    if (!folder.Enter(conduitSettings.receiveFolder)) {
+    if (!folder.Enter(session.settings.receiveFolder)) {
+        if (session.settings.receiveFolder) {
+            LogWarning(*session.settings.receiveFolder,
+                       "the incoming folder cannot be entered; the files queued for the PC wait");
+        }
         return;
     }
+    RemoveLeftovers();
     std::optional<std::vector<std::string>> names = ReadQueuedNames(queue);
     bool closed = queue.Close();
     if (!names || !closed) {
+        LogWarning(kQueueDatabaseName, "the list of files queued for the PC cannot be read; it is kept");
         return;
     }
-    SyncDeleteDB(kQueueDatabaseName, 0);
     for (const std::string& name : *names) {
-        ReceiveFile(name);
+        ReceiveFile(session, name);
     }
+    // Deleted only now: a HotSync that ends early leaves the queue for the next one.
+    SyncDeleteDB(kQueueDatabaseName, 0);
 }

@@ -1,11 +1,11 @@
 #include "conduit/Archiver.h"
-#include "conduit/FileNames.h"
 #include "conduit/HandheldDatabase.h"
 #include "conduit/Passes.h"
 #include "conduit/PcFiles.h"
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/InstalledLayout.h"
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 
@@ -70,45 +70,142 @@ std::optional<ULONGLONG> SizeOf(HANDLE file) {
     return static_cast<ULONGLONG>(size.QuadPart);
 }
 
-// Packs the file into the temporary archive. The archive is owned (deleted at the end) only when
-// the conduit made it: a user's file of that name is never touched, and the file is then not sent.
-OwnedFile Compress(settings::ArchiverChoice archiver, const std::string& fileName) {
-    const char* archiveName = TemporaryArchiveName(archiver);
-    if (PathExists(archiveName)) {
-        return OwnedFile();
+// Whether a file database of ours holds a whole file: a 64-byte header record and, for an
+// uncompressed file, data of the header's size. What cannot be read counts as whole.
+bool HoldsWholeFile(const std::string& name) {
+    HandheldDatabase database;
+    if (!database.Open(name)) {
+        return true;
     }
-    OwnedFile archive(archiveName);
-    RunArchiver(CompressCommand(archiver, conduitSettings.archiverPath, fileName));
-    return archive;
+    FileHeader header = {};
+    DWORD size = 0;
+    RecordRead read = database.ReadRecord(0, &header, sizeof(header), size);
+    if (read != RecordRead::Read) {
+        return read == RecordRead::Failed;
+    }
+    if (size < sizeof(header)) {
+        return false;
+    }
+    if (header.compression != settings::NoArchiver) {
+        return true;
+    }
+    std::vector<BYTE> buffer(kDataRecordSize);
+    ULONGLONG total = 0;
+    for (DWORD index = 1; index <= 0xFFFF; ++index) {
+        read = database.ReadRecord(static_cast<WORD>(index), buffer.data(), kDataRecordSize, size);
+        if (read == RecordRead::NoRecord) {
+            break;
+        }
+        if (read == RecordRead::Failed) {
+            return true;
+        }
+        total += size;
+    }
+    return total == FileSizeOf(header);
 }
 
-// The bytes that travel: the file itself, or its temporary archive. The file is closed before the
-// archive is deleted.
+// The bytes that travel: the file itself, or its temporary archive in the private folder. The file
+// is closed before the private folder goes.
 struct Source {
-    OwnedFile archive;
+    PrivateFolder work;
     win::File file;
     ULONGLONG size = 0;
 };
 
-bool OpenSource(const WIN32_FIND_DATAA& entry, const FileHeader& header, Source& source) {
+// Packs the file inside the private folder: the file goes in under its own name (a hard link, or a
+// copy where the file system has none) and the archiver packs it there, so a user's file named like
+// the temporary archive is never in its way.
+bool Compress(settings::ArchiverChoice archiver, const std::string& programPath, const std::string& fileName,
+              Source& source, std::string& failure) {
+    if (!source.work.Create()) {
+        failure = "the conduit's working folder cannot be made";
+        return false;
+    }
+    std::string inside = source.work / fileName;
+    if (!CreateHardLinkA(inside.c_str(), fileName.c_str(), nullptr) &&
+        !CopyFileA(fileName.c_str(), inside.c_str(), TRUE)) {
+        failure = "it cannot be prepared for compression";
+        return false;
+    }
+    WorkingFolder folder;
+    if (!folder.Enter(source.work.path()) ||
+        !ArchiverSucceeds(CompressCommand(archiver, programPath, fileName))) {
+        failure = "the archiver failed";
+        return false;
+    }
+    return true;
+}
+
+bool OpenSource(const settings::OutgoingEntry& listed, const FileHeader& header,
+                const std::string& programPath, Source& source, std::string& failure) {
     auto compression = static_cast<settings::ArchiverChoice>(header.compression);
+    std::string name = listed.name;
     if (compression != settings::NoArchiver) {
-        source.archive = Compress(compression, entry.cFileName);
-        if (!source.archive) {
+        if (!Compress(compression, programPath, listed.name, source, failure)) {
             return false;
         }
+        name = source.work / TemporaryArchiveName(compression);
     }
-    const std::string name = source.archive ? source.archive.name() : std::string(entry.cFileName);
     // No one may change the source while it travels.
     source.file.reset(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     std::optional<ULONGLONG> size = source.file ? SizeOf(source.file.get()) : std::nullopt;
-    if (!size || *size > kMaxTransferBytes) {
+    if (!size) {
+        failure =
+            compression != settings::NoArchiver ? "the archiver made no archive" : "it cannot be opened";
+        return false;
+    }
+    if (*size > kMaxTransferBytes) {
+        failure = "it is too large for a file database";
         return false;
     }
     source.size = *size;
     // An uncompressed file that changed since the listing would not match its header.
-    return source.archive || source.size == FileSizeOf(header);
+    if (compression == settings::NoArchiver && source.size != FileSizeOf(header)) {
+        failure = "it changed while the HotSync ran";
+        return false;
+    }
+    return true;
+}
+
+// Folders, empty files and the reserved name are no files to send; the others are held back.
+bool IsWorthAWarning(settings::OutgoingVerdict verdict) {
+    return verdict == settings::OutgoingVerdict::TemporaryArchiveName ||
+           verdict == settings::OutgoingVerdict::TooLarge ||
+           verdict == settings::OutgoingVerdict::NameNotAnsi;
+}
+
+void SendListed(SyncSession& session, const settings::OutgoingEntry& listed, DWORD compression) {
+    if (!listed.ToSend()) {
+        if (IsWorthAWarning(listed.verdict)) {
+            LogWarning(listed.name, std::string("not sent: ") + settings::DescribeVerdict(listed.verdict));
+        }
+        return;
+    }
+    if (session.WasReceived(listed.name)) {
+        LogWarning(listed.name, "not sent: it was received from the handheld in this HotSync");
+        return;
+    }
+    WIN32_FIND_DATAA entry = listed.AnsiFindData();
+    FileHeader header = {};
+    BuildFileHeader(entry, compression, header);
+    std::string handheldName = FileNameOf(header);
+    if (session.WasWritten(handheldName)) {
+        LogWarning(listed.name, "kept for a later HotSync: another file went to the handheld as " +
+                                    handheldName + " in this HotSync");
+        return;
+    }
+    HandheldCopy existing = FindHandheldCopy(handheldName);
+    if (existing == HandheldCopy::Foreign) {
+        LogWarning(listed.name,
+                   "not sent: the handheld holds another application's database " + handheldName);
+        return;
+    }
+    if (!ConfirmHandheldOverwrite(header, existing, session.settings.fromPCToPalm)) {
+        LogWarning(listed.name, "kept on the PC: " + handheldName + " already exists on the handheld");
+        return;
+    }
+    SendFile(session, listed, header, existing);
 }
 
 } // namespace
@@ -119,55 +216,71 @@ bool FitsFreeRam(ULONGLONG transferredBytes, DWORD freeRam) {
     return freeRam >= needed;
 }
 
-bool ConfirmHandheldOverwrite(const FileHeader& header) {
-    std::string name = FileNameOf(header);
+HandheldCopy FindHandheldCopy(const std::string& name) {
     SyncFindDbByNameParams find = {eFindByNameOptGetAttributes, 0, name.c_str()};
     SyncDatabaseInfoType found = {};
-    if (SyncFindDbByName(&find, &found) != SYNCERR_NONE || found.m_DbType != kFileDatabaseType ||
-        found.m_Creator != layout::kCreatorIdNumber) {
-        return true;
+    if (SyncFindDbByName(&find, &found) != SYNCERR_NONE) {
+        return HandheldCopy::None;
     }
-    DWORD policy = conduitSettings.fromPCToPalm;
-    if (policy == settings::Ask) {
-        std::string question = "File " + name + " already exists on your Palm Device! Overwrite?";
-        policy = UserAllowsOverwrite(question) ? settings::Overwrite : settings::DoNothing;
+    if (found.m_DbType != kFileDatabaseType || found.m_Creator != layout::kCreatorIdNumber) {
+        return HandheldCopy::Foreign;
     }
-    if (policy == settings::DoNothing) {
-        return false;
-    }
-    SyncDeleteDB(name.c_str(), 0);
-    return true;
+    return HoldsWholeFile(name) ? HandheldCopy::Whole : HandheldCopy::Leftover;
 }
 
-void SendFile(const WIN32_FIND_DATAA& entry, const FileHeader& header) {
+bool ConfirmHandheldOverwrite(const FileHeader& header, HandheldCopy existing, DWORD fromPCToPalm) {
+    if (existing != HandheldCopy::Whole) {
+        return existing != HandheldCopy::Foreign;
+    }
+    std::string question = "File " + FileNameOf(header) + " already exists on your Palm Device! Overwrite?";
+    return AllowsOverwrite(fromPCToPalm, question);
+}
+
+void SendFile(SyncSession& session, const settings::OutgoingEntry& listed, const FileHeader& header,
+              HandheldCopy existing) {
+    std::string failure;
     Source source;
-    if (!OpenSource(entry, header, source)) {
+    if (!OpenSource(listed, header, session.settings.archiverPath, source, failure)) {
+        LogWarning(listed.name, "not sent: " + failure);
         return;
     }
+    std::string handheldName = FileNameOf(header);
+    if ((existing == HandheldCopy::Whole || existing == HandheldCopy::Leftover) &&
+        SyncDeleteDB(handheldName.c_str(), 0) != SYNCERR_NONE) {
+        LogWarning(listed.name, "not sent: " + handheldName + " cannot be replaced on the handheld");
+        return;
+    }
+    // Measured after the deletion: the old database's space counts.
     DWORD freeRam = 0;
-    if (!ReadFreeRam(freeRam) || !FitsFreeRam(source.size, freeRam) ||
-        !WriteFileDatabase(header, source.file.get(), source.size)) {
+    if (!ReadFreeRam(freeRam) || !FitsFreeRam(source.size, freeRam)) {
+        LogWarning(listed.name, "not sent: not enough free memory on the handheld");
         return;
     }
+    if (!WriteFileDatabase(header, source.file.get(), source.size)) {
+        LogWarning(listed.name, "not sent: the handheld's file database could not be written");
+        return;
+    }
+    session.NoteWritten(handheldName);
     source.file.reset();
-    DeleteFileA(entry.cFileName);
-    ++sentCount;
+    source.work.Remove();
+    if (!DeleteFileA(listed.name.c_str())) {
+        LogWarning(listed.name, "sent, but it cannot be deleted from the outgoing folder");
+    }
+    ++session.sentCount;
 }
 
-void SendFiles() {
+void SendFiles(SyncSession& session) {
     WorkingFolder folder;
-    if (!folder.Enter(conduitSettings.sendFolder)) {
+    if (!folder.Enter(session.settings.sendFolder)) {
+        if (session.settings.sendFolder) {
+            LogWarning(*session.settings.sendFolder,
+                       "the outgoing folder cannot be entered; nothing is sent");
+        }
         return;
     }
+    RemoveLeftovers();
+    DWORD compression = CompressionForSending(session.settings.archiver);
     for (const settings::OutgoingEntry& listed : settings::ListOutgoingFolder(".")) {
-        if (!listed.ToSend()) {
-            continue;
-        }
-        WIN32_FIND_DATAA entry = listed.AnsiFindData();
-        FileHeader header = {};
-        BuildFileHeader(entry, header);
-        if (ConfirmHandheldOverwrite(header)) {
-            SendFile(entry, header);
-        }
+        SendListed(session, listed, compression);
     }
 }

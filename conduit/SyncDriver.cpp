@@ -7,14 +7,41 @@
 #include "settings/Settings.h"
 
 #include <cstring>
-
-ConduitSettings conduitSettings;
-WORD sentCount = 0;
-WORD receivedCount = 0;
+#include <vector>
 
 namespace {
+
 constexpr WORD kTransferCountPreferenceId = 0;
 constexpr WORD kTransferCountPreferenceSize = 42;
+
+// A folder the conduit may work in: present and a full path.
+std::optional<std::string> UsableFolder(const std::optional<std::string>& folder, const char* valueName) {
+    if (folder && settings::IsFullFolderPath(*folder)) {
+        return folder;
+    }
+    LogWarning(valueName, "not a full folder path; nothing moves in that direction");
+    return std::nullopt;
+}
+
+DWORD UsablePolicy(const std::optional<DWORD>& policy, const char* valueName) {
+    if (policy) {
+        return *policy;
+    }
+    LogWarning(valueName, "cannot be read; existing files are left as they are");
+    return settings::DoNothing;
+}
+
+CSyncPreference TransferCountPreference(BYTE* data, WORD size) {
+    CSyncPreference preference = {};
+    preference.m_Creator = layout::kCreatorIdNumber;
+    preference.m_PrefId = kTransferCountPreferenceId;
+    preference.m_ReqBytes = size;
+    preference.m_Backup = 1;
+    preference.m_dwDataSize = size;
+    preference.m_pData = data;
+    return preference;
+}
+
 } // namespace
 
 long RunSynchronisation(PROGRESSFN progress) {
@@ -27,15 +54,13 @@ long RunSynchronisation(PROGRESSFN progress) {
         return registered;
     }
     LogAddEntry("", slSyncStarted, FALSE);
-    sentCount = 0;
-    receivedCount = 0;
     // Nothing may leave OpenConduit by an exception (out of memory, say): the rest of the work is
     // given up, and the synchronisation still ends and unregisters.
     try {
-        ReadSettings();
-        ReceiveFiles();
-        SendFiles();
-        UpdateTransferCounts();
+        SyncSession session(ReadSettings());
+        ReceiveFiles(session);
+        SendFiles(session);
+        UpdateTransferCounts(session);
     } catch (...) {
     }
     LogAddEntry(layout::kConduitName, slSyncFinished, FALSE);
@@ -43,14 +68,17 @@ long RunSynchronisation(PROGRESSFN progress) {
     return 0;
 }
 
-void ReadSettings() {
+ConduitSettings ReadSettings() {
     settings::TransferSettings stored = settings::ReadTransferSettings();
-    conduitSettings.sendFolder = stored.sendFolder;
-    conduitSettings.receiveFolder = stored.receiveFolder;
-    conduitSettings.fromPalmToPC = stored.fromPalmToPC.value_or(conduitSettings.fromPalmToPC);
-    conduitSettings.fromPCToPalm = stored.fromPCToPalm.value_or(conduitSettings.fromPCToPalm);
-    conduitSettings.archiver = stored.archiver.value_or(conduitSettings.archiver);
-
+    ConduitSettings conduitSettings;
+    conduitSettings.sendFolder = UsableFolder(stored.sendFolder, settings::kFolderForSFiles);
+    conduitSettings.receiveFolder = UsableFolder(stored.receiveFolder, settings::kFolderForRFiles);
+    conduitSettings.fromPalmToPC = UsablePolicy(stored.fromPalmToPC, settings::kFromPalmToPC);
+    conduitSettings.fromPCToPalm = UsablePolicy(stored.fromPCToPalm, settings::kFromPCToPalm);
+    conduitSettings.archiver = stored.archiver.value_or(settings::NoArchiver);
+    if (!stored.archiver) {
+        LogWarning(settings::kArchiver, "cannot be read; files are sent uncompressed");
+    }
     if (conduitSettings.archiver == settings::WinZip || conduitSettings.archiver == settings::WinRar) {
         auto path = ResolveArchiverPath(static_cast<settings::ArchiverChoice>(conduitSettings.archiver));
         if (path) {
@@ -59,27 +87,32 @@ void ReadSettings() {
             conduitSettings.archiver = settings::NoArchiver;
         }
     }
+    return conduitSettings;
 }
 
-void UpdateTransferCounts() {
-    if (sentCount == 0 && receivedCount == 0) {
+// A failed read, whatever its code, writes nothing: the handheld application's bytes stay. A stored
+// preference longer than 42 bytes is read again whole and written back whole.
+void UpdateTransferCounts(const SyncSession& session) {
+    if (session.sentCount == 0 && session.receivedCount == 0) {
         return;
     }
-    BYTE data[kTransferCountPreferenceSize] = {};
-    CSyncPreference preference = {};
-    preference.m_Creator = layout::kCreatorIdNumber;
-    preference.m_PrefId = kTransferCountPreferenceId;
-    preference.m_ReqBytes = kTransferCountPreferenceSize;
-    preference.m_Backup = 1;
-    preference.m_dwDataSize = kTransferCountPreferenceSize;
-    preference.m_pData = data;
-    if (SyncReadAppPreference(&preference) == SYNCERR_NOT_FOUND) {
+    std::vector<BYTE> data(kTransferCountPreferenceSize);
+    CSyncPreference preference = TransferCountPreference(data.data(), kTransferCountPreferenceSize);
+    if (SyncReadAppPreference(&preference) != SYNCERR_NONE) {
         return;
     }
-    WORD sent = SyncHostToHHWord(sentCount);
-    WORD received = SyncHostToHHWord(receivedCount);
-    std::memcpy(data, &sent, sizeof(sent));
-    std::memcpy(data + 2, &received, sizeof(received));
+    if (preference.m_ActSize > kTransferCountPreferenceSize) {
+        WORD size = preference.m_ActSize;
+        data.assign(size, 0);
+        preference = TransferCountPreference(data.data(), size);
+        if (SyncReadAppPreference(&preference) != SYNCERR_NONE || preference.m_RetBytes != size) {
+            return;
+        }
+    }
+    WORD sent = SyncHostToHHWord(session.sentCount);
+    WORD received = SyncHostToHHWord(session.receivedCount);
+    std::memcpy(data.data(), &sent, sizeof(sent));
+    std::memcpy(data.data() + 2, &received, sizeof(received));
     preference.m_dwReserved = 0;
     SyncWriteAppPreference(&preference);
 }

@@ -1,9 +1,12 @@
 // The HotSync host: attaches an emulated handheld, finds the conduits the way HotSync Manager does
 // (through their registrations with condmgr.dll beside this program, or one named on the command
-// line), asks each who it is, runs its synchronisation and prints the HotSync log.
+// line), asks each who it is, runs its synchronisation and prints the HotSync log. For tests it can
+// answer the conduits' questions, make a Sync Manager call fail, or end itself abruptly in the middle
+// of the synchronisation, as a crash or a pulled cable would.
 #include "interfaces/palm/CondAPI.h"
 #include "interfaces/palm/CondMgr.h"
 #include "interfaces/palm/HSLog.h"
+#include "interfaces/palm/SyncMgr.h"
 #include "settings/InstalledLayout.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "win/Handles.h"
@@ -24,22 +27,57 @@ typedef DWORD(__cdecl* GetConduitVersionFn)();
 typedef long(__cdecl* GetConduitInfoFn)(int, void*, void*, DWORD*);
 typedef long(__cdecl* OpenConduitFn)(PROGRESSFN, CSyncProperties*);
 
+struct CallCount {
+    int operation = -1;
+    DWORD count = 0;
+};
+
 struct Options {
     std::string handheld;
     std::string conduit;
     DWORD freeRam = 0;
     bool freeRamGiven = false;
+    int answer = 0;
+    CallCount fail;
+    CallCount killAfter;
 };
+
+const char* const kOperationNames[emuOperationCount] = {
+    "register",    "open", "create",    "close",           "delete",          "write-record",
+    "read-record", "find", "card-info", "read-preference", "write-preference"};
+
+// OPERATION:N, for example write-record:5.
+bool ParseCallCount(const std::string& text, CallCount& call) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    std::string name = text.substr(0, colon);
+    for (int operation = 0; operation < emuOperationCount; ++operation) {
+        if (name == kOperationNames[operation]) {
+            call.operation = operation;
+            call.count = std::strtoul(text.c_str() + colon + 1, nullptr, 10);
+            return call.count > 0;
+        }
+    }
+    return false;
+}
 
 // The emulated handheld's folder beside this program, used when none is named.
 constexpr const char* kDefaultHandheldFolderName = "Handheld";
 
 void PrintUsage() {
-    std::printf("usage: hotsync [--handheld FOLDER] [--conduit DLL] [--free-ram BYTES]\n"
+    std::printf("usage: hotsync [--handheld FOLDER] [--conduit DLL] [--free-ram BYTES] [--answer yes|no]\n"
+                "               [--fail OPERATION:N] [--kill-after OPERATION:N]\n"
                 "  Runs one HotSync against the emulated handheld kept in FOLDER (default: the folder\n"
                 "  Handheld beside this program) and prints the HotSync log. The conduits are the ones\n"
                 "  registered with condmgr.dll beside this program, in the order of their priorities;\n"
-                "  --conduit runs the one library DLL instead.\n");
+                "  --conduit runs the one library DLL instead.\n"
+                "  --answer answers every question of a conduit and prints it; --fail makes the Nth\n"
+                "  call of a Sync Manager operation fail; --kill-after ends this process abruptly\n"
+                "  (exit code 9) right after a conduit's Nth call of the operation. Operations: register,\n"
+                "  open, create, close, delete, write-record, read-record, find, card-info,\n"
+                "  read-preference, write-preference.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -53,6 +91,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--free-ram" && hasValue) {
             options.freeRam = std::strtoul(argv[++i], nullptr, 0);
             options.freeRamGiven = true;
+        } else if (arg == "--answer" && hasValue) {
+            std::string answer = argv[++i];
+            options.answer = answer == "yes" ? IDYES : answer == "no" ? IDNO : 0;
+            if (options.answer == 0) {
+                return false;
+            }
+        } else if (arg == "--fail" && hasValue) {
+            if (!ParseCallCount(argv[++i], options.fail)) {
+                return false;
+            }
+        } else if (arg == "--kill-after" && hasValue) {
+            if (!ParseCallCount(argv[++i], options.killAfter)) {
+                return false;
+            }
         } else {
             return false;
         }
@@ -99,12 +151,123 @@ void PrintLog() {
     }
 }
 
+// Answers the conduit's message boxes as they open: the hook sees each box activated on this thread.
+int answer = 0;
+HHOOK answerHook = nullptr;
+HWND answeredBox = nullptr;
+
+// A box can be activated more than once: each one is answered once.
+LRESULT CALLBACK AnswerQuestion(int code, WPARAM wParam, LPARAM lParam) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && box == answeredBox) {
+        answeredBox = nullptr;
+    }
+    char className[64] = {};
+    if (code == HCBT_ACTIVATE && box != answeredBox && GetClassNameA(box, className, sizeof(className)) &&
+        std::string(className) == "#32770") {
+        answeredBox = box;
+        char text[1024] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        std::printf("question: \"%s\"\n", text);
+        std::fflush(stdout);
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+    }
+    return CallNextHookEx(answerHook, code, wParam, lParam);
+}
+
+// Ends the process, without any clean-up, right after the conduit's Nth call of one Sync Manager
+// operation has returned: the conduit's import of that function is pointed at a gate that counts.
+DWORD killAfterCount = 0;
+DWORD gatedCalls = 0;
+
+template <class... Args> struct Gate {
+    static inline long(__cdecl* original)(Args...) = nullptr;
+    static long __cdecl Call(Args... args) {
+        long result = original(args...);
+        if (++gatedCalls == killAfterCount) {
+            std::fflush(stdout);
+            TerminateProcess(GetCurrentProcess(), 9);
+        }
+        return result;
+    }
+};
+
+struct GatedFunction {
+    void* function = nullptr;
+    void* gate = nullptr;
+};
+
+template <class... Args> GatedFunction GateFor(long(__cdecl* function)(Args...)) {
+    Gate<Args...>::original = function;
+    return {reinterpret_cast<void*>(function), reinterpret_cast<void*>(&Gate<Args...>::Call)};
+}
+
+GatedFunction GateForOperation(int operation) {
+    switch (operation) {
+    case emuRegister:
+        return GateFor(SyncRegisterConduit);
+    case emuOpen:
+        return GateFor(SyncOpenDB);
+    case emuCreate:
+        return GateFor(SyncCreateDB);
+    case emuClose:
+        return GateFor(SyncCloseDB);
+    case emuDelete:
+        return GateFor(SyncDeleteDB);
+    case emuWriteRecord:
+        return GateFor(SyncWriteRec);
+    case emuReadRecord:
+        return GateFor(SyncReadRecordByIndex);
+    case emuFind:
+        return GateFor(SyncFindDbByName);
+    case emuCardInfo:
+        return GateFor(SyncReadSingleCardInfo);
+    case emuReadPreference:
+        return GateFor(SyncReadAppPreference);
+    case emuWritePreference:
+        return GateFor(SyncWriteAppPreference);
+    default:
+        return {};
+    }
+}
+
+// Points the module's import of `function` at `gate`.
+bool PatchImport(HMODULE module, void* function, void* gate) {
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         imports.VirtualAddress != 0 && library->Name != 0; ++library) {
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+             slot->u1.Function != 0; ++slot) {
+            if (reinterpret_cast<void*>(slot->u1.Function) != function) {
+                continue;
+            }
+            DWORD protection = 0;
+            if (!VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection)) {
+                return false;
+            }
+            slot->u1.Function = reinterpret_cast<DWORD_PTR>(gate);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KillAfterCalls(HMODULE conduit, const CallCount& call) {
+    GatedFunction gated = GateForOperation(call.operation);
+    killAfterCount = call.count;
+    return gated.function != nullptr && PatchImport(conduit, gated.function, gated.gate);
+}
+
 template <class Fn> Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 // Loads one conduit library, asks it who it is and runs its synchronisation for `creator`.
-bool RunConduit(const std::string& path, DWORD creator) {
+bool RunConduit(const std::string& path, DWORD creator, const Options& options) {
     win::Module conduit(LoadLibraryA(path.c_str()));
     if (!conduit) {
         std::fprintf(stderr, "hotsync: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
@@ -126,6 +289,19 @@ bool RunConduit(const std::string& path, DWORD creator) {
     DWORD size = sizeof(mfcVersion);
     getInfo(eMfcVersion, nullptr, &mfcVersion, &size);
     std::printf("conduit: %s, version 0x%lx, MFC version 0x%lx\n", name, version, mfcVersion);
+
+    if (options.answer != 0) {
+        answer = options.answer;
+        answerHook = SetWindowsHookExA(WH_CBT, AnswerQuestion, nullptr, GetCurrentThreadId());
+    }
+    if (options.fail.operation >= 0) {
+        EmuFailCall(options.fail.operation, options.fail.count);
+    }
+    if (options.killAfter.operation >= 0 && !KillAfterCalls(conduit.get(), options.killAfter)) {
+        std::fprintf(stderr, "hotsync: the conduit does not import that operation\n");
+        return 1;
+    }
+    std::fflush(stdout);
 
     CSyncProperties properties = {};
     properties.m_SyncType = eFast;
@@ -196,7 +372,7 @@ bool ListRegistrations(const std::string& condMgrPath, std::vector<Registration>
 }
 
 // HotSync Manager's way: every registered conduit in turn. False when one could not run or failed.
-bool RunRegisteredConduits() {
+bool RunRegisteredConduits(const Options& options) {
     std::string folder = ProgramFolder();
     std::vector<Registration> registrations;
     if (!ListRegistrations(folder + layout::kCondMgrFileName, registrations)) {
@@ -216,7 +392,8 @@ bool RunRegisteredConduits() {
             allRan = false;
             continue;
         }
-        allRan = RunConduit(folder + registration.library, PackedCreator(registration.creator)) && allRan;
+        allRan =
+            RunConduit(folder + registration.library, PackedCreator(registration.creator), options) && allRan;
     }
     return allRan;
 }
@@ -231,8 +408,9 @@ int RunHotSync(const Options& options) {
     if (options.freeRamGiven) {
         EmuSetFreeRam(options.freeRam);
     }
-    bool succeeded = options.conduit.empty() ? RunRegisteredConduits()
-                                             : RunConduit(options.conduit, PackedCreator(layout::kCreatorId));
+    bool succeeded = options.conduit.empty()
+                         ? RunRegisteredConduits(options)
+                         : RunConduit(options.conduit, PackedCreator(layout::kCreatorId), options);
     PrintLog();
     return succeeded ? 0 : 1;
 }

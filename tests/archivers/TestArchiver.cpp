@@ -1,7 +1,8 @@
 // Test stand-in for WinZip (-a "archive" "file", -e "archive") and WinRar (a "archive" "file",
 // e "archive"): appends its command line to <program>.log beside itself, then really packs or
 // unpacks in the current directory, and notes its start-up window state in <program>.startup.
-// With KESTRIN_TEST_ARCHIVER=fail in its environment it does nothing and fails.
+// With KESTRIN_TEST_ARCHIVER=fail in its environment it does nothing and fails; with =hang it writes
+// its process id into <program>.running and then waits for ever, for a test to end it midway.
 #include "tests/archivers/ArchiveFormats.h"
 
 #include <windows.h>
@@ -59,6 +60,18 @@ void NoteStartup() {
     }
 }
 
+void HangUntilEnded() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string note(path);
+    note = note.substr(0, note.rfind('.')) + ".running";
+    if (FILE* file = std::fopen(note.c_str(), "wb")) {
+        std::fprintf(file, "%lu", GetCurrentProcessId());
+        std::fclose(file);
+    }
+    Sleep(INFINITE);
+}
+
 std::string Mode() {
     const char* mode = std::getenv("KESTRIN_TEST_ARCHIVER");
     return mode ? mode : "";
@@ -72,6 +85,9 @@ int main(int argc, char** argv) {
     NoteStartup();
     if (Mode() == "fail") {
         return 1;
+    }
+    if (Mode() == "hang") {
+        HangUntilEnded();
     }
     if (argc >= 4 && std::string(argv[argc - 3]) == kPackOption) {
         return Pack(argv[argc - 2], argv[argc - 1]) ? 0 : 1;

@@ -79,7 +79,7 @@ void CheckSendOutcome(const TransferFixture& sync, const std::string& name, bool
         CHECK(Entries(sync.outbox()) == std::set<std::string>{name});
     } else {
         CHECK(Entries(sync.outbox()).empty());
-        CHECK(sentCount == 1);
+        CHECK(session.sentCount == 1);
     }
     if (handheld) {
         CHECK((handheld == NewData() || (hadOldDatabase && handheld == OldData())));
@@ -94,7 +94,7 @@ void CheckSentAfterRetry(const TransferFixture& sync, const std::string& name) {
 }
 
 void SetUpSend(TransferFixture& sync, bool withOldDatabase) {
-    conduitSettings.fromPCToPalm = settings::Overwrite;
+    session.settings.fromPCToPalm = settings::Overwrite;
     if (withOldDatabase) {
         REQUIRE(PutFileDatabase("report.doc", MakeHeader("report.doc", 45000), OldData()));
     }
@@ -113,12 +113,13 @@ void CheckReceiveOutcome(const TransferFixture& sync) {
         CHECK(allowed.count(entry) == 1);
     }
     CHECK(FileDatabaseData("report.doc") == NewData());
-    CHECK(receivedCount == (pc == NewData() ? 1 : 0) + (PcFileExists(sync.inbox("second.txt")) ? 1 : 0));
+    CHECK(session.receivedCount ==
+          (pc == NewData() ? 1 : 0) + (PcFileExists(sync.inbox("second.txt")) ? 1 : 0));
     CHECK(EmuOpenDatabaseCount() == 0);
 }
 
 void SetUpReceive(TransferFixture& sync) {
-    conduitSettings.fromPalmToPC = settings::Overwrite;
+    session.settings.fromPalmToPC = settings::Overwrite;
     REQUIRE(WriteBytes(sync.inbox("report.doc"), OldData()));
     REQUIRE(PutFileDatabase("report.doc", MakeHeader("report.doc", 100000), NewData()));
     REQUIRE(PutFileDatabase("second.txt", MakeHeader("second.txt", 6), "second"));
@@ -130,7 +131,8 @@ void SetUpReceive(TransferFixture& sync) {
 TEST_CASE("a send survives the failure of any one Sync Manager call") {
     for (bool withOldDatabase : {false, true}) {
         CAPTURE(withOldDatabase);
-        FailEachCallInTurn([&](TransferFixture& sync) { SetUpSend(sync, withOldDatabase); }, SendFiles,
+        FailEachCallInTurn([&](TransferFixture& sync) { SetUpSend(sync, withOldDatabase); },
+                           [] { SendFiles(); },
                            [&](TransferFixture& sync) {
                                CheckSendOutcome(sync, "report.doc", withOldDatabase);
                                CheckSentAfterRetry(sync, "report.doc");
@@ -143,10 +145,10 @@ TEST_CASE("a compressed send survives the failure of any one Sync Manager call")
     FailEachCallInTurn(
         [](TransferFixture& sync) {
             SetUpSend(sync, false);
-            conduitSettings.archiver = settings::WinZip;
-            conduitSettings.archiverPath = TestArchiverPath(settings::WinZip);
+            session.settings.archiver = settings::WinZip;
+            session.settings.archiverPath = TestArchiverPath(settings::WinZip);
         },
-        SendFiles,
+        [] { SendFiles(); },
         [](TransferFixture& sync) {
             // Either the original stays alone, or it went with its archive.
             std::set<std::string> left = Entries(sync.outbox());
@@ -160,16 +162,18 @@ TEST_CASE("a compressed send survives the failure of any one Sync Manager call")
 }
 
 TEST_CASE("a receive survives the failure of any one Sync Manager call") {
-    FailEachCallInTurn(SetUpReceive, ReceiveFiles, [](TransferFixture& sync) {
-        CheckReceiveOutcome(sync);
-        // A queue the failure kept is worked off by the next synchronisation.
-        if (DatabaseExists(kQueueDatabaseName)) {
-            receivedCount = 0;
-            ReceiveFiles();
-            CHECK(ReadBytes(sync.inbox("report.doc")) == NewData());
-            CHECK(ReadBytes(sync.inbox("second.txt")) == std::string("second"));
-        }
-    });
+    FailEachCallInTurn(
+        SetUpReceive, [] { ReceiveFiles(); },
+        [](TransferFixture& sync) {
+            CheckReceiveOutcome(sync);
+            // A queue the failure kept is worked off by the next synchronisation.
+            if (DatabaseExists(kQueueDatabaseName)) {
+                session.receivedCount = 0;
+                ReceiveFiles();
+                CHECK(ReadBytes(sync.inbox("report.doc")) == NewData());
+                CHECK(ReadBytes(sync.inbox("second.txt")) == std::string("second"));
+            }
+        });
 }
 
 TEST_CASE("a PC file that cannot be deleted after its send stays whole on both sides") {
@@ -197,7 +201,7 @@ TEST_CASE("a PC file that cannot be replaced stays as it was, with nothing parti
 
     CHECK(ReadBytes(sync.inbox("report.doc")) == OldData());
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"report.doc", "second.txt"});
-    CHECK(receivedCount == 1);
+    CHECK(session.receivedCount == 1);
 }
 
 TEST_CASE("an archiver that fails leaves the file on the handheld and no archive on the PC") {

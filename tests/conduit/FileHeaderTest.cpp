@@ -40,11 +40,8 @@ WIN32_FIND_DATAA Entry(const char* name, DWORD size, const SYSTEMTIME& localLast
 }
 
 FileHeader Build(const WIN32_FIND_DATAA& entry, DWORD archiver, const SYSTEMTIME& now) {
-    DWORD previous = conduitSettings.archiver;
-    conduitSettings.archiver = archiver;
     FileHeader header = {};
-    BuildFileHeader(entry, header, now);
-    conduitSettings.archiver = previous;
+    BuildFileHeader(entry, CompressionForSending(archiver), header, now);
     return header;
 }
 

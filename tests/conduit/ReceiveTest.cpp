@@ -52,7 +52,7 @@ TEST_CASE("without a queue database nothing happens, not even a change of direct
     CHECK(Entries(sync.inbox()).empty());
     CHECK(EmuCallCount(emuOpen) == 1);
     CHECK(EmuCallCount(emuReadRecord) == 0);
-    CHECK(receivedCount == 0);
+    CHECK(session.receivedCount == 0);
 }
 
 TEST_CASE("a queue with no names is deleted and nothing is written") {
@@ -77,7 +77,7 @@ TEST_CASE("queued files are written into the incoming folder; their databases st
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"notes.txt", "Quarterly Re.doc"});
     CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("hello notes"));
     CHECK(ReadBytes(sync.inbox("Quarterly Re.doc")) == Pattern(70000));
-    CHECK(receivedCount == 2);
+    CHECK(session.receivedCount == 2);
     CHECK(DatabaseExists("notes.txt"));
     CHECK(DatabaseExists("Quarterly Re.doc"));
     CHECK_FALSE(DatabaseExists(kQueueDatabaseName));
@@ -105,7 +105,7 @@ TEST_CASE("a file whose size is a multiple of 32 768 arrives whole and counts") 
     PutAndQueue("sixty-five.bin", Pattern(65536));
     ReceiveFiles();
     CHECK(ReadBytes(sync.inbox("sixty-five.bin")) == Pattern(65536));
-    CHECK(receivedCount == 1);
+    CHECK(session.receivedCount == 1);
 }
 
 TEST_CASE("an uncompressed file must arrive with exactly the header's size") {
@@ -126,7 +126,7 @@ TEST_CASE("an uncompressed file must arrive with exactly the header's size") {
 
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"notes.txt"});
     CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("the PC's notes"));
-    CHECK(receivedCount == 0);
+    CHECK(session.receivedCount == 0);
 }
 
 TEST_CASE("an empty file arrives as an empty file") {
@@ -134,7 +134,7 @@ TEST_CASE("an empty file arrives as an empty file") {
     PutAndQueue("empty.txt", "");
     ReceiveFiles();
     CHECK(ReadBytes(sync.inbox("empty.txt")) == std::string());
-    CHECK(receivedCount == 1);
+    CHECK(session.receivedCount == 1);
 }
 
 TEST_CASE("a file that exists on the PC meets the FromPalmToPC policy") {
@@ -144,28 +144,28 @@ TEST_CASE("a file that exists on the PC meets the FromPalmToPC policy") {
 
     SUBCASE("Overwrite replaces it without a question") {
         QuestionAnswerer answerer(IDNO);
-        conduitSettings.fromPalmToPC = settings::Overwrite;
+        session.settings.fromPalmToPC = settings::Overwrite;
         ReceiveFiles();
         CHECK(answerer.questions().empty());
         CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("new notes from the handheld"));
-        CHECK(receivedCount == 1);
+        CHECK(session.receivedCount == 1);
     }
     SUBCASE("a number other than 1 and 2 counts as Overwrite") {
-        conduitSettings.fromPalmToPC = 5;
+        session.settings.fromPalmToPC = 5;
         ReceiveFiles();
         CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("new notes from the handheld"));
     }
     SUBCASE("DoNothing keeps the PC's file") {
         QuestionAnswerer answerer(IDYES);
-        conduitSettings.fromPalmToPC = settings::DoNothing;
+        session.settings.fromPalmToPC = settings::DoNothing;
         ReceiveFiles();
         CHECK(answerer.questions().empty());
         CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("old notes"));
-        CHECK(receivedCount == 0);
+        CHECK(session.receivedCount == 0);
     }
     SUBCASE("Ask, answered No, keeps the PC's file; the database stays but is no longer queued") {
         QuestionAnswerer answerer(IDNO);
-        conduitSettings.fromPalmToPC = settings::Ask;
+        session.settings.fromPalmToPC = settings::Ask;
         ReceiveFiles();
         REQUIRE(answerer.questions().size() == 1);
         CheckOverwriteQuestion(answerer.questions()[0],
@@ -177,7 +177,7 @@ TEST_CASE("a file that exists on the PC meets the FromPalmToPC policy") {
     }
     SUBCASE("Ask, answered Yes, replaces it") {
         QuestionAnswerer answerer(IDYES);
-        conduitSettings.fromPalmToPC = settings::Ask;
+        session.settings.fromPalmToPC = settings::Ask;
         ReceiveFiles();
         CHECK(answerer.questions().size() == 1);
         CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("new notes from the handheld"));
@@ -190,7 +190,7 @@ TEST_CASE("a folder of the PC name is not a file: no question, and it stays a fo
     CreateDirectoryA(sync.inbox("notes.txt").c_str(), nullptr);
     PutAndQueue("notes.txt", "data");
     QuestionAnswerer answerer(IDYES);
-    conduitSettings.fromPalmToPC = settings::Ask;
+    session.settings.fromPalmToPC = settings::Ask;
 
     ReceiveFiles();
 
@@ -198,10 +198,11 @@ TEST_CASE("a folder of the PC name is not a file: no question, and it stays a fo
     CHECK_FALSE(PcFileExists(sync.inbox("notes.txt")));
     CHECK(PathExists(sync.inbox("notes.txt")));
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"notes.txt"});
-    CHECK(receivedCount == 0);
+    CHECK(session.receivedCount == 0);
 }
 
-TEST_CASE("a compressed file is expanded by the archiver its header names") {
+TEST_CASE(
+    "a compressed file is expanded by the archiver its header names; the files it holds meet the policy") {
     TransferFixture sync;
     for (auto archiver : {settings::WinZip, settings::WinRar}) {
         CAPTURE(archiver);
@@ -214,19 +215,27 @@ TEST_CASE("a compressed file is expanded by the archiver its header names") {
         SyncDeleteDB("notes.txt", 0);
         REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 90000, archiver), archive));
         REQUIRE(QueueForPc({"notes.txt"}));
-        QuestionAnswerer answerer(IDYES);
-        conduitSettings.fromPalmToPC = settings::Ask;
-        receivedCount = 0;
+        QuestionAnswerer answerer(IDNO);
+        session.settings.fromPalmToPC = settings::Ask;
+        session.receivedCount = 0;
 
         ReceiveFiles();
 
-        CHECK(answerer.texts() ==
-              std::vector<std::string>{"File notes.txt already exists on your PC! Overwrite?"});
+        // Only a file the archive holds can replace a PC file: notes.txt stays, unasked.
+        CHECK(answerer.texts().empty());
         CHECK(ArchiverLog(archiver) ==
               std::vector<std::string>{ExpandCommand(archiver, TestArchiverPath(archiver))});
-        CHECK(Entries(sync.inbox()) == std::set<std::string>{"inner name.txt"});
+        CHECK(Entries(sync.inbox()) == std::set<std::string>{"inner name.txt", "notes.txt"});
         CHECK(ReadBytes(sync.inbox("inner name.txt")) == data);
-        CHECK(receivedCount == 1);
+        CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("old notes"));
+        CHECK(session.receivedCount == 1);
+
+        // The next time the archive's file is there, and the question is about it.
+        REQUIRE(QueueForPc({"notes.txt"}));
+        ReceiveFiles();
+        CHECK(answerer.texts() ==
+              std::vector<std::string>{"File inner name.txt already exists on your PC! Overwrite?"});
+        CHECK(session.receivedCount == 1);
         DeleteFileA(sync.inbox("inner name.txt").c_str());
     }
 }
@@ -237,7 +246,7 @@ TEST_CASE("a compressed file whose archiver is not registered is passed over bef
     WriteBytes(sync.inbox("notes.txt"), "old notes");
     REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 10, settings::WinRar), "rar bytes."));
     REQUIRE(QueueForPc({"notes.txt"}));
-    conduitSettings.fromPalmToPC = settings::Overwrite;
+    session.settings.fromPalmToPC = settings::Overwrite;
 
     ReceiveFiles();
 
@@ -245,7 +254,7 @@ TEST_CASE("a compressed file whose archiver is not registered is passed over bef
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"notes.txt"});
     CHECK(EmuOpenDatabaseCount() == 0);
     CHECK(DatabaseExists("notes.txt"));
-    CHECK(receivedCount == 0);
+    CHECK(session.receivedCount == 0);
 }
 
 TEST_CASE("an archive that does not expand leaves no temporary archive") {
@@ -269,10 +278,10 @@ TEST_CASE("an incoming folder that cannot be entered writes and deletes nothing,
     std::string before = CurrentDirectory();
 
     SUBCASE("the folder value was missing or invalid") {
-        conduitSettings.receiveFolder.reset();
+        session.settings.receiveFolder.reset();
     }
     SUBCASE("the folder does not exist") {
-        conduitSettings.receiveFolder = sync.root() + "\\no such folder";
+        session.settings.receiveFolder = sync.root() + "\\no such folder";
     }
 
     ReceiveFiles();
@@ -283,7 +292,7 @@ TEST_CASE("an incoming folder that cannot be entered writes and deletes nothing,
     CHECK(DatabaseExists(kQueueDatabaseName));
     CHECK(EmuCallCount(emuDelete) == 0);
     CHECK(EmuOpenDatabaseCount() == 0);
-    CHECK(receivedCount == 0);
+    CHECK(session.receivedCount == 0);
 }
 
 TEST_CASE("a user's file named like the temporary archive is never overwritten") {
@@ -291,20 +300,22 @@ TEST_CASE("a user's file named like the temporary archive is never overwritten")
     ArchiverRegistration registration(settings::WinZip, TestArchiverPath(settings::WinZip));
     WriteBytes(sync.inbox("$$temp$$.zip"), "the user's own zip");
 
-    SUBCASE("a compressed file is passed over") {
+    SUBCASE("a compressed file is expanded beside it, out of its way") {
         std::string archive = MakeArchive(settings::WinZip, "inner.txt", "inner");
         REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 5, settings::WinZip), archive));
         REQUIRE(QueueForPc({"notes.txt"}));
+        ReceiveFiles();
+        CHECK(Entries(sync.inbox()) == std::set<std::string>{"$$temp$$.zip", "inner.txt"});
+        CHECK(ReadBytes(sync.inbox("inner.txt")) == std::string("inner"));
     }
     SUBCASE("a file that carries the name itself is passed over") {
         PutAndQueue("$$temp$$.zip", "from the handheld");
+        ReceiveFiles();
+        CHECK(Entries(sync.inbox()) == std::set<std::string>{"$$temp$$.zip"});
+        CHECK(ArchiverLog(settings::WinZip).empty());
     }
 
-    ReceiveFiles();
-
-    CHECK(Entries(sync.inbox()) == std::set<std::string>{"$$temp$$.zip"});
     CHECK(ReadBytes(sync.inbox("$$temp$$.zip")) == std::string("the user's own zip"));
-    CHECK(ArchiverLog(settings::WinZip).empty());
 }
 
 TEST_CASE("the handheld-to-PC pass runs before the PC-to-handheld pass") {

@@ -85,7 +85,7 @@ TEST_CASE("the overwrite question is a real message box unless a test answers it
     TransferFixture sync;
     REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 3), "old"));
     WriteBytes(sync.outbox("notes.txt"), "new");
-    conduitSettings.fromPCToPalm = settings::Ask;
+    session.settings.fromPCToPalm = settings::Ask;
     seenBox = SeenBox();
     seenBox.hook = SetWindowsHookExA(WH_CBT, AnswerNo, nullptr, GetCurrentThreadId());
     REQUIRE(seenBox.hook);
@@ -117,7 +117,7 @@ TEST_CASE("only ordinary, non-empty files other than serialsync.txt are sent, th
     CHECK_FALSE(DatabaseExists("b.txt"));
     CHECK_FALSE(DatabaseExists("inner.txt"));
     CHECK_FALSE(DatabaseExists("SerialSync.TXT"));
-    CHECK(sentCount == 1);
+    CHECK(session.sentCount == 1);
     CHECK(CurrentDirectory() == before);
     CHECK(EmuOpenDatabaseCount() == 0);
 }
@@ -146,7 +146,7 @@ TEST_CASE("a sent file becomes a DaTa database of vqKT with its header and 32 76
     CHECK(FileSizeOf(header) == 70000);
     CHECK(FileNameOf(header) == "seventy.bin");
     CHECK(Entries(sync.outbox()).empty());
-    CHECK(sentCount == 3);
+    CHECK(session.sentCount == 3);
 }
 
 TEST_CASE("every record is a new record with attributes 0x40 and category 0") {
@@ -179,29 +179,29 @@ TEST_CASE("a file database of the same name meets the FromPCToPalm policy") {
 
     SUBCASE("Overwrite replaces it without a question") {
         QuestionAnswerer answerer(IDNO);
-        conduitSettings.fromPCToPalm = settings::Overwrite;
+        session.settings.fromPCToPalm = settings::Overwrite;
         SendFiles();
         CHECK(answerer.questions().empty());
         CHECK(FileDatabaseData("notes.txt") == fresh);
         CHECK_FALSE(PcFileExists(sync.outbox("notes.txt")));
     }
     SUBCASE("a number other than 1 and 2 counts as Overwrite") {
-        conduitSettings.fromPCToPalm = 9;
+        session.settings.fromPCToPalm = 9;
         SendFiles();
         CHECK(FileDatabaseData("notes.txt") == fresh);
     }
     SUBCASE("DoNothing keeps both") {
         QuestionAnswerer answerer(IDYES);
-        conduitSettings.fromPCToPalm = settings::DoNothing;
+        session.settings.fromPCToPalm = settings::DoNothing;
         SendFiles();
         CHECK(answerer.questions().empty());
         CHECK(FileDatabaseData("notes.txt") == old);
         CHECK(ReadBytes(sync.outbox("notes.txt")) == fresh);
-        CHECK(sentCount == 0);
+        CHECK(session.sentCount == 0);
     }
     SUBCASE("Ask, answered No, keeps both") {
         QuestionAnswerer answerer(IDNO);
-        conduitSettings.fromPCToPalm = settings::Ask;
+        session.settings.fromPCToPalm = settings::Ask;
         SendFiles();
         REQUIRE(answerer.questions().size() == 1);
         CheckOverwriteQuestion(answerer.questions()[0],
@@ -211,11 +211,11 @@ TEST_CASE("a file database of the same name meets the FromPCToPalm policy") {
     }
     SUBCASE("Ask, answered Yes, replaces it") {
         QuestionAnswerer answerer(IDYES);
-        conduitSettings.fromPCToPalm = settings::Ask;
+        session.settings.fromPCToPalm = settings::Ask;
         SendFiles();
         CHECK(answerer.questions().size() == 1);
         CHECK(FileDatabaseData("notes.txt") == fresh);
-        CHECK(sentCount == 1);
+        CHECK(session.sentCount == 1);
     }
 }
 
@@ -224,7 +224,7 @@ TEST_CASE("a database of that name from another application is neither questione
     REQUIRE(CreateDatabase("notes.txt", 0x74657874 /* 'text' */, 0x6D656D6F /* 'memo' */, {"memo record"}));
     WriteBytes(sync.outbox("notes.txt"), "new notes");
     QuestionAnswerer answerer(IDYES);
-    conduitSettings.fromPCToPalm = settings::Ask;
+    session.settings.fromPCToPalm = settings::Ask;
 
     SendFiles();
 
@@ -232,28 +232,27 @@ TEST_CASE("a database of that name from another application is neither questione
     CHECK(ReadRecords("notes.txt") == std::vector<std::string>{"memo record"});
     // The create fails on the other database's name: the file stays for the next synchronisation.
     CHECK(ReadBytes(sync.outbox("notes.txt")) == std::string("new notes"));
-    CHECK(sentCount == 0);
+    CHECK(session.sentCount == 0);
 }
 
-TEST_CASE("two PC files with the same handheld name: the second meets the first") {
+TEST_CASE("two PC files with the same handheld name: the second waits on the PC for a later HotSync") {
     TransferFixture sync;
     WriteBytes(sync.outbox("Quarterly Report 2000.doc"), Pattern(100, 1));
     WriteBytes(sync.outbox("Quarterly Report 2001.doc"), Pattern(100, 2));
     QuestionAnswerer answerer(IDNO);
-    conduitSettings.fromPCToPalm = settings::Ask;
+    session.settings.fromPCToPalm = settings::Ask;
 
     SendFiles();
 
-    CHECK(answerer.texts() ==
-          std::vector<std::string>{"File Quarterly Re.doc already exists on your Palm Device! "
-                                   "Overwrite?"});
+    // What this HotSync wrote is never replaced in the same HotSync, and nobody is asked.
+    CHECK(answerer.texts().empty());
     std::set<std::string> left = Entries(sync.outbox());
     REQUIRE(left.size() == 1);
     std::string sent = *left.begin() == "Quarterly Report 2000.doc" ? "Quarterly Report 2001.doc"
                                                                     : "Quarterly Report 2000.doc";
     CHECK(FileDatabaseData("Quarterly Re.doc") ==
           Pattern(100, sent.find("2000") != std::string::npos ? 1 : 2));
-    CHECK(sentCount == 1);
+    CHECK(session.sentCount == 1);
 }
 
 TEST_CASE("the free-memory test: n + 8 per full record + 270 bytes is enough, one byte less is not") {
@@ -273,7 +272,7 @@ TEST_CASE("the free-memory test: n + 8 per full record + 270 bytes is enough, on
         SendFiles();
         CHECK_FALSE(DatabaseExists("big.bin"));
         CHECK(ReadBytes(sync.outbox("big.bin")) == Pattern(size));
-        CHECK(sentCount == 0);
+        CHECK(session.sentCount == 0);
     }
 }
 
@@ -329,13 +328,13 @@ TEST_CASE("an outgoing folder that cannot be entered sends and deletes nothing a
     std::string before = CurrentDirectory();
 
     SUBCASE("the folder value was missing or invalid") {
-        conduitSettings.sendFolder.reset();
+        session.settings.sendFolder.reset();
     }
     SUBCASE("the folder does not exist") {
-        conduitSettings.sendFolder = sync.root() + "\\no such folder";
+        session.settings.sendFolder = sync.root() + "\\no such folder";
     }
     SUBCASE("the folder value is empty") {
-        conduitSettings.sendFolder = std::string();
+        session.settings.sendFolder = std::string();
     }
 
     SendFiles();
@@ -358,8 +357,10 @@ TEST_CASE("compressed sending packs with the chosen archiver and sends the archi
         ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
         WriteBytes(sync.outbox("report.doc"), data);
         SyncDeleteDB("report.doc", 0);
-        conduitSettings.archiver = archiver;
-        conduitSettings.archiverPath = TestArchiverPath(archiver);
+        // A HotSync of its own: one handheld name takes one file per HotSync.
+        session = SyncSession(session.settings);
+        session.settings.archiver = archiver;
+        session.settings.archiverPath = TestArchiverPath(archiver);
 
         SendFiles();
 
@@ -380,8 +381,8 @@ TEST_CASE("compressed sending packs with the chosen archiver and sends the archi
 TEST_CASE("with compression on, a file that does not reach the handheld leaves no archive behind") {
     TransferFixture sync;
     ArchiverRegistration registration(settings::WinZip, TestArchiverPath(settings::WinZip));
-    conduitSettings.archiver = settings::WinZip;
-    conduitSettings.archiverPath = TestArchiverPath(settings::WinZip);
+    session.settings.archiver = settings::WinZip;
+    session.settings.archiverPath = TestArchiverPath(settings::WinZip);
     std::string data = Pattern(50000);
     WriteBytes(sync.outbox("report.doc"), data);
 
@@ -392,7 +393,7 @@ TEST_CASE("with compression on, a file that does not reach the handheld leaves n
         SetEnvironmentVariableA("KESTRIN_TEST_ARCHIVER", "fail");
     }
     SUBCASE("the archiver cannot be started") {
-        conduitSettings.archiverPath = sync.root() + "\\missing.exe";
+        session.settings.archiverPath = sync.root() + "\\missing.exe";
     }
 
     SendFiles();
@@ -401,7 +402,7 @@ TEST_CASE("with compression on, a file that does not reach the handheld leaves n
     CHECK(Entries(sync.outbox()) == std::set<std::string>{"report.doc"});
     CHECK(ReadBytes(sync.outbox("report.doc")) == data);
     CHECK_FALSE(DatabaseExists("report.doc"));
-    CHECK(sentCount == 0);
+    CHECK(session.sentCount == 0);
 }
 
 TEST_CASE("files named like the temporary archives are the user's: never sent, packed into or deleted") {
@@ -417,13 +418,13 @@ TEST_CASE("files named like the temporary archives are the user's: never sent, p
         CHECK(Entries(sync.outbox()) == std::set<std::string>{"$$temp$$.zip", "$$TEMP$$.RAR"});
         CHECK(FileDatabaseData("report.doc") == std::string("report"));
     }
-    SUBCASE("compressed: the archiver's name is taken, so nothing is packed and every file stays") {
-        conduitSettings.archiver = settings::WinRar;
-        conduitSettings.archiverPath = TestArchiverPath(settings::WinRar);
+    SUBCASE("compressed: the archive is made out of their way, and the others go") {
+        session.settings.archiver = settings::WinRar;
+        session.settings.archiverPath = TestArchiverPath(settings::WinRar);
         SendFiles();
-        CHECK(ArchiverLog(settings::WinRar).empty());
-        CHECK(Entries(sync.outbox()) == std::set<std::string>{"$$temp$$.zip", "$$TEMP$$.RAR", "report.doc"});
-        CHECK_FALSE(DatabaseExists("report.doc"));
+        CHECK(ArchiverLog(settings::WinRar).size() == 1);
+        CHECK(Entries(sync.outbox()) == std::set<std::string>{"$$temp$$.zip", "$$TEMP$$.RAR"});
+        CHECK(HeaderOf("report.doc").compression == settings::WinRar);
     }
     CHECK(ReadBytes(sync.outbox("$$temp$$.zip")) == std::string("the user's zip"));
     CHECK(ReadBytes(sync.outbox("$$TEMP$$.RAR")) == std::string("the user's rar"));
@@ -445,4 +446,50 @@ TEST_CASE("a synchronisation with Archiver 2 and no WinRar registration sends un
     CHECK(Entries(sync.outbox()).empty());
     win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
     CHECK(settings::ReadDword(key.get(), settings::kArchiver) == std::optional<DWORD>(settings::WinRar));
+}
+
+TEST_CASE("an uncompressed file that changed since the listing stays, and so does the handheld's copy") {
+    TransferFixture sync;
+    REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 3), "old"));
+    WriteBytes(sync.outbox("notes.txt"), "listed");
+    // The user saves a longer version while the question is open.
+    QuestionAnswerer answerer(IDYES, [&] { WriteBytes(sync.outbox("notes.txt"), "saved meanwhile"); });
+    session.settings.fromPCToPalm = settings::Ask;
+
+    SendFiles();
+
+    CHECK(answerer.questions().size() == 1);
+    CHECK(ReadBytes(sync.outbox("notes.txt")) == std::string("saved meanwhile"));
+    CHECK(FileDatabaseData("notes.txt") == std::string("old"));
+    CHECK(FileSizeOf(HeaderOf("notes.txt")) == 3);
+    CHECK(session.sentCount == 0);
+}
+
+TEST_CASE("another application's DaTa database is neither questioned nor deleted") {
+    TransferFixture sync;
+    REQUIRE(CreateDatabase("notes.txt", kFileDatabaseType, 0x6F746872 /* 'othr' */, {"someone else's"}));
+    WriteBytes(sync.outbox("notes.txt"), "new notes");
+    QuestionAnswerer answerer(IDYES);
+
+    for (DWORD policy : {settings::Overwrite, settings::Ask}) {
+        session.settings.fromPCToPalm = policy;
+        SendFiles();
+        CHECK(answerer.questions().empty());
+        CHECK(ReadRecords("notes.txt") == std::vector<std::string>{"someone else's"});
+        CHECK(ReadBytes(sync.outbox("notes.txt")) == std::string("new notes"));
+    }
+}
+
+TEST_CASE("what the receiving pass wrote in this HotSync is not sent back") {
+    TransferFixture sync;
+    session.settings.receiveFolder = sync.outbox();
+    REQUIRE(PutFileDatabase("back.txt", MakeHeader("back.txt", 4), "back"));
+    REQUIRE(QueueForPc({"back.txt"}));
+
+    ReceiveFiles();
+    SendFiles();
+
+    CHECK(ReadBytes(sync.outbox("back.txt")) == std::string("back"));
+    CHECK(session.receivedCount == 1);
+    CHECK(session.sentCount == 0);
 }

@@ -74,6 +74,9 @@ TEST_CASE("the outgoing folder's listing gives every entry with the verdict the 
     CHECK(std::string(ansi.cFileName) == "a.txt");
     CHECK(ansi.nFileSizeLow == 10);
     CHECK(settings::JudgeOutgoingEntry(ansi) == OutgoingVerdict::Send);
+    // The scratch folder's clean-up uses the 8-bit calls, which cannot reach these two.
+    DeleteFileW((base + L"\u03A9mega.txt").c_str());
+    DeleteFileW((base + L"not\u0101.txt").c_str());
 }
 
 TEST_CASE("a folder that cannot be listed lists nothing") {

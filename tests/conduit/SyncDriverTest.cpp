@@ -137,12 +137,12 @@ TEST_CASE("a synchronisation logs its start and its end and nothing else") {
 
 TEST_CASE("the transfer counts go into bytes 0 to 3 of the preference; the rest is kept") {
     SyncFixture fixture;
-    sentCount = 3;
-    receivedCount = 0;
+    SyncSession session;
+    session.sentCount = 3;
 
     SUBCASE("a full preference keeps its version and bytes 4 to 41") {
         StorePreference(5, Tail(0x40, 42));
-        UpdateTransferCounts();
+        UpdateTransferCounts(session);
         auto [version, bytes] = LoadPreference();
         CHECK(version == 5);
         std::vector<BYTE> expected = {0x00, 0x03, 0x00, 0x00};
@@ -152,16 +152,16 @@ TEST_CASE("the transfer counts go into bytes 0 to 3 of the preference; the rest 
     }
     SUBCASE("both counts in handheld order") {
         StorePreference(1, std::vector<BYTE>(42, 0));
-        sentCount = 0x0102;
-        receivedCount = 0x0304;
-        UpdateTransferCounts();
+        session.sentCount = 0x0102;
+        session.receivedCount = 0x0304;
+        UpdateTransferCounts(session);
         std::vector<BYTE> bytes = LoadPreference().second;
         bytes.resize(4);
         CHECK(bytes == std::vector<BYTE>{0x01, 0x02, 0x03, 0x04});
     }
     SUBCASE("a shorter preference grows to 42 bytes, zero past what was read") {
         StorePreference(1, Tail(0x40, 10));
-        UpdateTransferCounts();
+        UpdateTransferCounts(session);
         std::vector<BYTE> expected = {0x00, 0x03, 0x00, 0x00};
         std::vector<BYTE> rest = Tail(0x44, 6);
         expected.insert(expected.end(), rest.begin(), rest.end());
@@ -170,16 +170,41 @@ TEST_CASE("the transfer counts go into bytes 0 to 3 of the preference; the rest 
     }
     SUBCASE("no such preference on the handheld: nothing is written") {
         DWORD writes = EmuCallCount(emuWritePreference);
-        UpdateTransferCounts();
+        UpdateTransferCounts(session);
         CHECK(EmuCallCount(emuReadPreference) == 1);
         CHECK(EmuCallCount(emuWritePreference) == writes);
     }
     SUBCASE("no file moved: not even read") {
         StorePreference(1, Tail(0x40, 42));
-        sentCount = 0;
-        UpdateTransferCounts();
+        session.sentCount = 0;
+        UpdateTransferCounts(session);
         CHECK(EmuCallCount(emuReadPreference) == 0);
         CHECK(LoadPreference().second == Tail(0x40, 42));
+    }
+    SUBCASE("a read that fails for any reason writes nothing: the handheld application's bytes stay") {
+        StorePreference(7, Tail(0x40, 42));
+        DWORD writes = EmuCallCount(emuWritePreference);
+        EmuFailCall(emuReadPreference, 1);
+        UpdateTransferCounts(session);
+        CHECK(EmuCallCount(emuWritePreference) == writes);
+        auto [version, bytes] = LoadPreference();
+        CHECK(version == 7);
+        CHECK(bytes == Tail(0x40, 42));
+    }
+    SUBCASE("a preference longer than 42 bytes is written back whole, only the counts changed") {
+        StorePreference(3, Tail(0x10, 100));
+        UpdateTransferCounts(session);
+        std::vector<BYTE> data(100, 0xEE);
+        CSyncPreference preference = TransferCountPreference(data.data(), 100);
+        REQUIRE(SyncReadAppPreference(&preference) == 0);
+        CHECK(preference.m_ActSize == 100);
+        CHECK(preference.m_Version == 3);
+        std::vector<BYTE> expected = Tail(0x10, 100);
+        expected[0] = 0x00;
+        expected[1] = 0x03;
+        expected[2] = 0x00;
+        expected[3] = 0x00;
+        CHECK(data == expected);
     }
 }
 
@@ -187,16 +212,17 @@ TEST_CASE("ReadSettings takes the folders, the policies and the archiver") {
     WriteDefaultSettings("C:\\Out", "C:\\In");
     win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
     SetArchiverRegistration(nullptr);
-    conduitSettings = ConduitSettings();
+    EmuLogClear();
 
     SUBCASE("values as Setup writes them") {
         settings::WriteDword(key.get(), settings::kFromPCToPalm, settings::DoNothing);
-        ReadSettings();
-        CHECK(conduitSettings.sendFolder == std::string("C:\\Out"));
-        CHECK(conduitSettings.receiveFolder == std::string("C:\\In"));
-        CHECK(conduitSettings.fromPCToPalm == settings::DoNothing);
-        CHECK(conduitSettings.fromPalmToPC == settings::Ask);
-        CHECK(conduitSettings.archiver == settings::NoArchiver);
+        ConduitSettings read = ReadSettings();
+        CHECK(read.sendFolder == std::string("C:\\Out"));
+        CHECK(read.receiveFolder == std::string("C:\\In"));
+        CHECK(read.fromPCToPalm == settings::DoNothing);
+        CHECK(read.fromPalmToPC == settings::Ask);
+        CHECK(read.archiver == settings::NoArchiver);
+        CHECK(EmuLogEntryCount() == 0);
     }
     SUBCASE("a folder value that is missing, not a string or too long counts as missing") {
         RegDeleteValueA(key.get(), settings::kFolderForSFiles);
@@ -204,43 +230,60 @@ TEST_CASE("ReadSettings takes the folders, the policies and the archiver") {
         RegSetValueExA(key.get(), settings::kFolderForRFiles, 0, REG_EXPAND_SZ,
                        reinterpret_cast<const BYTE*>(expandable.c_str()),
                        static_cast<DWORD>(expandable.size() + 1));
-        ReadSettings();
-        CHECK_FALSE(conduitSettings.sendFolder.has_value());
-        CHECK_FALSE(conduitSettings.receiveFolder.has_value());
+        ConduitSettings read = ReadSettings();
+        CHECK_FALSE(read.sendFolder.has_value());
+        CHECK_FALSE(read.receiveFolder.has_value());
 
         settings::WriteString(key.get(), settings::kFolderForSFiles, std::string(260, 'a'));
-        settings::WriteString(key.get(), settings::kFolderForRFiles, std::string(259, 'b'));
-        ReadSettings();
-        CHECK_FALSE(conduitSettings.sendFolder.has_value());
-        CHECK(conduitSettings.receiveFolder == std::string(259, 'b'));
+        std::string longest = "C:\\" + std::string(256, 'b');
+        settings::WriteString(key.get(), settings::kFolderForRFiles, longest);
+        read = ReadSettings();
+        CHECK_FALSE(read.sendFolder.has_value());
+        CHECK(read.receiveFolder == longest);
     }
-    SUBCASE("a missing number keeps the value of the previous synchronisation") {
-        conduitSettings.fromPCToPalm = settings::DoNothing;
-        conduitSettings.archiver = settings::NoArchiver;
+    SUBCASE("a folder value that is no full path is no folder, and says so in the log") {
+        settings::WriteString(key.get(), settings::kFolderForSFiles, "Outbox");
+        settings::WriteString(key.get(), settings::kFolderForRFiles, "C:Inbox");
+        ConduitSettings read = ReadSettings();
+        CHECK_FALSE(read.sendFolder.has_value());
+        CHECK_FALSE(read.receiveFolder.has_value());
+        CHECK(EmuLogEntryCount() == 2);
+        settings::WriteString(key.get(), settings::kFolderForSFiles, "\\\\server\\share\\Outbox");
+        CHECK(ReadSettings().sendFolder == std::string("\\\\server\\share\\Outbox"));
+    }
+    SUBCASE("a policy that is missing or not a 4-byte number means DoNothing, never an earlier value") {
         RegDeleteValueA(key.get(), settings::kFromPCToPalm);
-        ReadSettings();
-        CHECK(conduitSettings.fromPCToPalm == settings::DoNothing);
+        const BYTE twoBytes[2] = {0, 0};
+        RegSetValueExA(key.get(), settings::kFromPalmToPC, 0, REG_DWORD, twoBytes, sizeof(twoBytes));
+        ConduitSettings read = ReadSettings();
+        CHECK(read.fromPCToPalm == settings::DoNothing);
+        CHECK(read.fromPalmToPC == settings::DoNothing);
+        CHECK(EmuLogEntryCount() == 2);
+    }
+    SUBCASE("an archiver value that cannot be read means no compression") {
+        SetArchiverRegistration("C:\\Program Files\\WinZip\\winzip32.exe");
+        RegSetValueExA(key.get(), settings::kArchiver, 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+        CHECK(ReadSettings().archiver == settings::NoArchiver);
+        SetArchiverRegistration(nullptr);
     }
     SUBCASE("a chosen archiver without its registration sends uncompressed; the store keeps the choice") {
         settings::WriteDword(key.get(), settings::kArchiver, settings::WinZip);
-        ReadSettings();
-        CHECK(conduitSettings.archiver == settings::NoArchiver);
+        CHECK(ReadSettings().archiver == settings::NoArchiver);
         CHECK(settings::ReadDword(key.get(), settings::kArchiver) == DWORD(settings::WinZip));
     }
     SUBCASE("a registered archiver's program path is taken as it stands") {
         SetArchiverRegistration("C:\\Program Files\\WinZip\\winzip32.exe");
         settings::WriteDword(key.get(), settings::kArchiver, settings::WinZip);
-        ReadSettings();
-        CHECK(conduitSettings.archiver == settings::WinZip);
-        CHECK(conduitSettings.archiverPath == "C:\\Program Files\\WinZip\\winzip32.exe");
+        ConduitSettings read = ReadSettings();
+        CHECK(read.archiver == settings::WinZip);
+        CHECK(read.archiverPath == "C:\\Program Files\\WinZip\\winzip32.exe");
         SetArchiverRegistration(nullptr);
     }
     SUBCASE("an unknown archiver number is kept as it is") {
-        conduitSettings.archiverPath = "earlier";
         settings::WriteDword(key.get(), settings::kArchiver, 7);
-        ReadSettings();
-        CHECK(conduitSettings.archiver == 7);
-        CHECK(conduitSettings.archiverPath == "earlier");
+        ConduitSettings read = ReadSettings();
+        CHECK(read.archiver == 7);
+        CHECK(read.archiverPath.empty());
     }
     key.reset();
     DeleteSettings();

@@ -12,6 +12,8 @@
 
 namespace transfer_test {
 
+SyncSession session;
+
 namespace {
 
 constexpr DWORD kPlentyOfRam = 0x7FFFFFFF;
@@ -35,6 +37,7 @@ std::string ArchiverLogPath(settings::ArchiverChoice archiver) {
 
 struct AnswererState {
     int answer = IDNO;
+    std::function<void()> whileAsked;
     std::vector<Question> questions;
     MessageBoxFunction previous = nullptr;
 };
@@ -42,6 +45,9 @@ AnswererState answerer;
 
 int WINAPI AnswerQuestion(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     answerer.questions.push_back({owner, text ? text : "", caption ? caption : "", type});
+    if (answerer.whileAsked) {
+        answerer.whileAsked();
+    }
     return answerer.answer;
 }
 
@@ -113,14 +119,16 @@ void CheckOverwriteQuestion(const Question& question, const std::string& text) {
     CHECK(question.owner == nullptr);
 }
 
-QuestionAnswerer::QuestionAnswerer(int answer) {
+QuestionAnswerer::QuestionAnswerer(int answer, std::function<void()> whileAsked) {
     answerer.answer = answer;
+    answerer.whileAsked = std::move(whileAsked);
     answerer.questions.clear();
     answerer.previous = conduitMessageBox;
     conduitMessageBox = AnswerQuestion;
 }
 
 QuestionAnswerer::~QuestionAnswerer() {
+    answerer.whileAsked = nullptr;
     conduitMessageBox = answerer.previous;
 }
 
@@ -298,17 +306,15 @@ TransferFixture::TransferFixture() : scratch_("sync") {
     SetCurrentDirectoryA((scratch_ / "work").c_str());
     EmuAttachHandheld((scratch_ / "handheld").c_str());
     EmuSetFreeRam(kPlentyOfRam);
-    conduitSettings = ConduitSettings();
-    conduitSettings.sendFolder = outbox();
-    conduitSettings.receiveFolder = inbox();
-    sentCount = 0;
-    receivedCount = 0;
+    session = SyncSession();
+    session.settings.sendFolder = outbox();
+    session.settings.receiveFolder = inbox();
+    session.settings.fromPCToPalm = settings::Overwrite;
+    session.settings.fromPalmToPC = settings::Overwrite;
 }
 
 TransferFixture::~TransferFixture() {
-    conduitSettings = ConduitSettings();
-    sentCount = 0;
-    receivedCount = 0;
+    session = SyncSession();
     SetCurrentDirectoryA(previousDirectory_.c_str());
     EmuAttachHandheld(nullptr);
 }

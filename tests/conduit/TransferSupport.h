@@ -3,17 +3,28 @@
 #pragma once
 
 #include "conduit/FileHeader.h"
+#include "conduit/SyncDriver.h"
 #include "settings/Settings.h"
 #include "tests/support/Files.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace transfer_test {
+
+// The synchronisation the fixture's passes run with; the fixture starts it afresh.
+extern SyncSession session;
+inline void SendFiles() {
+    ::SendFiles(session);
+}
+inline void ReceiveFiles() {
+    ::ReceiveFiles(session);
+}
 
 // Deterministic bytes that differ from file to file.
 std::string Pattern(size_t size, unsigned seed = 1);
@@ -56,10 +67,11 @@ struct Question {
 // icon, owned by no window.
 void CheckOverwriteQuestion(const Question& question, const std::string& text);
 
-// Answers every question of the conduit with `answer` (IDYES, IDNO …) and records the questions.
+// Answers every question of the conduit with `answer` (IDYES, IDNO …) and records the questions;
+// `whileAsked` runs while each question is open, as a user's other programs would.
 class QuestionAnswerer {
 public:
-    explicit QuestionAnswerer(int answer);
+    explicit QuestionAnswerer(int answer, std::function<void()> whileAsked = {});
     ~QuestionAnswerer();
     QuestionAnswerer(const QuestionAnswerer&) = delete;
     QuestionAnswerer& operator=(const QuestionAnswerer&) = delete;
@@ -117,9 +129,9 @@ private:
 long __cdecl IgnoreProgress(char* text);
 
 // One synchronisation's surroundings: an outgoing, an incoming and a handheld folder under one
-// scratch folder, a fresh emulated handheld with plenty of free RAM, the conduit's settings pointed
-// at them (policies Overwrite, no archiver) and the current directory set to a working folder of its
-// own. The conduit's settings, counters and current directory are put back afterwards.
+// scratch folder, a fresh emulated handheld with plenty of free RAM, a fresh session whose settings
+// point at them (policies Overwrite, no archiver) and the current directory set to a working folder
+// of its own. The current directory is put back afterwards.
 class TransferFixture {
 public:
     TransferFixture();

@@ -1,0 +1,63 @@
+// One HotSync's data: the settings it runs with, the files it moved, and what it has written so far.
+// The driver makes one for each synchronisation and hands it to each pass.
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+
+// The conduit's settings for one synchronisation, as read from the Settings store with the conduit's
+// own fallbacks: a folder that is missing or no full path is no folder, a policy that cannot be read
+// is DoNothing and an archiver that cannot be read is NoArchiver.
+struct ConduitSettings {
+    std::optional<std::string> sendFolder;
+    std::optional<std::string> receiveFolder;
+    DWORD fromPCToPalm = settings::DoNothing;
+    DWORD fromPalmToPC = settings::DoNothing;
+    DWORD archiver = settings::NoArchiver;
+    std::string archiverPath;
+};
+
+// A file as the file system knows it, however its path is spelt.
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator<(const FileIdentity& other) const {
+        return std::tie(volume, indexHigh, indexLow) <
+               std::tie(other.volume, other.indexHigh, other.indexLow);
+    }
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// One warning line in the HotSync log (the warning activity): what was passed over or kept, and why.
+void LogWarning(const std::string& subject, const std::string& reason);
+
+class SyncSession {
+public:
+    SyncSession() = default;
+    explicit SyncSession(ConduitSettings conduitSettings) : settings(std::move(conduitSettings)) {}
+
+    ConduitSettings settings;
+    // Files written to the handheld and to the PC in this synchronisation, each modulo 65 536.
+    WORD sentCount = 0;
+    WORD receivedCount = 0;
+
+    // A file the receiving pass wrote into the incoming folder (path as the pass knows it).
+    void NoteReceived(const std::string& path);
+    bool WasReceived(const std::string& path) const;
+    // A file database the sending pass wrote.
+    void NoteWritten(const std::string& databaseName) { writtenDatabases_.insert(databaseName); }
+    bool WasWritten(const std::string& databaseName) const {
+        return writtenDatabases_.count(databaseName) != 0;
+    }
+
+private:
+    std::set<std::string> writtenDatabases_;
+    std::set<FileIdentity> receivedFiles_;
+};

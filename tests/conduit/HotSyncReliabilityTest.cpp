@@ -1,0 +1,468 @@
+// Reliability, end to end: the real hotsync.exe, the conduit and the emulated handheld, with failing
+// archivers, conflicts, one folder for both directions and HotSyncs killed midway. After every case
+// each file involved is whole on at least one side, and nothing of the conduit's is left behind.
+#include "conduit/FileHeader.h"
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
+#include "tests/conduit/HotSyncBench.h"
+
+#include <doctest/doctest.h>
+
+#include <cstring>
+
+using namespace end_to_end;
+using namespace transfer_test;
+
+namespace {
+
+// Large enough that a kill lands in the middle: 3 MB are 92 data records.
+const std::string& LargeData() {
+    static const std::string data = Pattern(3 * 1024 * 1024, 31);
+    return data;
+}
+
+std::string HandheldData(const HotSyncBench& bench, const std::string& name) {
+    std::string data;
+    bench.OnHandheld([&] { data = FileDatabaseData(name).value_or("(none)"); });
+    return data;
+}
+
+bool OnHandheld(const HotSyncBench& bench, const std::string& name) {
+    bool exists = false;
+    bench.OnHandheld([&] { exists = DatabaseExists(name); });
+    return exists;
+}
+
+void PutOldDatabase(const HotSyncBench& bench, const std::string& name, const std::string& data) {
+    bench.OnHandheld(
+        [&] { REQUIRE(PutFileDatabase(name, MakeHeader(name, static_cast<DWORD>(data.size())), data)); });
+}
+
+const std::vector<std::string> kStartAndEndOnly = {"  [19 sync started] \"\"",
+                                                   "  [20 sync finished] \"KestrinConduit\""};
+
+} // namespace
+
+TEST_CASE("compressed files coming in expand in a private folder and replace only what expanded") {
+    SUBCASE("an archive that expands replaces the PC's file under Overwrite") {
+        for (auto archiver : {settings::WinZip, settings::WinRar}) {
+            CAPTURE(archiver);
+            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
+            HotSyncBench bench;
+            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+            bench.PutQueued("notes.txt", Pattern(70000, 1), archiver);
+            HotSyncRun run = bench.Run();
+            CHECK(ReadBytes(bench.inbox("notes.txt")) == Pattern(70000, 1));
+            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
+            CHECK(run.logLines == kStartAndEndOnly);
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("an archiver that fails leaves the PC's file as it was, nothing beside it, and a warning") {
+        for (auto archiver : {settings::WinZip, settings::WinRar}) {
+            CAPTURE(archiver);
+            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
+            HotSyncBench bench;
+            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+            bench.Track("notes.txt", "old notes");
+            bench.PutQueued("notes.txt", Pattern(5000, 2), archiver);
+            HotSyncOptions options;
+            options.archiverMode = "fail";
+            HotSyncRun run = bench.Run(options);
+            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
+            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
+            CHECK(run.Warned("notes.txt"));
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("a damaged archive leaves the PC's file as it was") {
+        for (auto archiver : {settings::WinZip, settings::WinRar}) {
+            CAPTURE(archiver);
+            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
+            HotSyncBench bench;
+            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+            bench.Track("notes.txt", "old notes");
+            std::string archive = MakeArchive(archiver, "notes.txt", Pattern(9000, 3));
+            archive[archive.size() / 2] ^= 0x5A;
+            bench.OnHandheld([&] {
+                REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 9000, archiver), archive));
+                REQUIRE(QueueForPc({"notes.txt"}));
+            });
+            HotSyncRun run = bench.Run();
+            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
+            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
+            CHECK(run.Warned("notes.txt"));
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("Ask answered No keeps the PC's file; the expanded file is discarded") {
+        for (auto archiver : {settings::WinZip, settings::WinRar}) {
+            CAPTURE(archiver);
+            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
+            HotSyncBench bench(settings::Ask);
+            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+            bench.Track("notes.txt", "old notes");
+            bench.PutQueued("notes.txt", Pattern(4000, 4), archiver);
+            HotSyncRun run = bench.Run({"--answer", "no"});
+            CHECK(run.questions ==
+                  std::vector<std::string>{"File notes.txt already exists on your PC! Overwrite?"});
+            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
+            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("an archiver that is not installed passes the file over before the PC is touched") {
+        ArchiverRegistration none(settings::WinZip, std::nullopt);
+        HotSyncBench bench;
+        REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+        bench.Track("notes.txt", "old notes");
+        bench.PutQueued("notes.txt", Pattern(4000, 5), settings::WinZip);
+        HotSyncRun run = bench.Run();
+        CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
+        CHECK(run.Warned("notes.txt"));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+}
+
+TEST_CASE("sending over an existing database deletes it only once the new one is ready") {
+    SUBCASE("the archiver fails: the handheld's old database stays") {
+        ArchiverRegistration registration(settings::WinZip, TestArchiverPath(settings::WinZip));
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        PutOldDatabase(bench, "report.doc", "old report");
+        bench.Track("report.doc", "old report");
+        bench.PutOutgoing("report.doc", Pattern(20000, 6));
+        HotSyncOptions options;
+        options.archiverMode = "fail";
+        HotSyncRun run = bench.Run(options);
+        CHECK(HandheldData(bench, "report.doc") == "old report");
+        CHECK(ReadBytes(bench.outbox("report.doc")) == Pattern(20000, 6));
+        CHECK(run.Warned("report.doc"));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("the source cannot be opened: the handheld's old database stays") {
+        HotSyncBench bench;
+        PutOldDatabase(bench, "report.doc", "old report");
+        bench.Track("report.doc", "old report");
+        bench.PutOutgoing("report.doc", Pattern(20000, 7));
+        win::File holder(CreateFileA(bench.outbox("report.doc").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        REQUIRE(holder);
+        HotSyncRun run = bench.Run();
+        holder.reset();
+        CHECK(HandheldData(bench, "report.doc") == "old report");
+        CHECK(run.Warned("report.doc"));
+        bench.CheckNothingLost();
+    }
+    SUBCASE("a new database that does not fit even in the old one's space leaves the file on the PC") {
+        HotSyncBench bench;
+        PutOldDatabase(bench, "report.doc", "old");
+        bench.PutOutgoing("report.doc", Pattern(50000, 8));
+        HotSyncRun run = bench.Run({"--free-ram", "1000"});
+        CHECK(ReadBytes(bench.outbox("report.doc")) == Pattern(50000, 8));
+        CHECK(run.Warned("report.doc"));
+        bench.CheckNothingLost();
+    }
+    SUBCASE("Overwrite replaces it") {
+        HotSyncBench bench;
+        PutOldDatabase(bench, "report.doc", "old report");
+        bench.PutOutgoing("report.doc", Pattern(20000, 9));
+        HotSyncRun run = bench.Run();
+        CHECK(HandheldData(bench, "report.doc") == Pattern(20000, 9));
+        CHECK(Entries(bench.outbox()).empty());
+        CHECK(run.logLines == kStartAndEndOnly);
+        bench.CheckNothingLost();
+    }
+}
+
+TEST_CASE("one handheld name takes one file per HotSync") {
+    HotSyncBench bench(settings::Overwrite, settings::Ask);
+    bench.PutOutgoing("Quarterly Report 2000.doc", Pattern(300, 10));
+    bench.PutOutgoing("Quarterly Report 2001.doc", Pattern(300, 11));
+
+    HotSyncRun first = bench.Run({"--answer", "yes"});
+    CHECK(first.questions.empty());
+    CHECK(Entries(bench.outbox()).size() == 1);
+    std::string waiting = *Entries(bench.outbox()).begin();
+    CHECK(first.Warned(waiting));
+    bench.CheckNothingLost();
+
+    // The next HotSync offers the second file under the policy.
+    HotSyncRun second = bench.Run({"--answer", "no"});
+    CHECK(second.questions ==
+          std::vector<std::string>{"File Quarterly Re.doc already exists on your Palm Device! Overwrite?"});
+    CHECK(Entries(bench.outbox()) == std::set<std::string>{waiting});
+    bench.CheckNothingLost();
+}
+
+TEST_CASE("with one folder for both directions, what came in is not sent back") {
+    SUBCASE("plain files") {
+        HotSyncBench bench;
+        win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
+        settings::WriteString(key.get(), settings::kFolderForRFiles, bench.outbox());
+        bench.PutQueued("from palm.txt", Pattern(40000, 12));
+        bench.PutOutgoing("to palm.txt", Pattern(100, 13));
+        HotSyncRun run = bench.Run();
+        CHECK(ReadBytes(bench.outbox("from palm.txt")) == Pattern(40000, 12));
+        CHECK(HandheldData(bench, "to palm.txt") == Pattern(100, 13));
+        CHECK(Entries(bench.outbox()) == std::set<std::string>{"from palm.txt"});
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("an expanded file") {
+        ArchiverRegistration registration(settings::WinRar, TestArchiverPath(settings::WinRar));
+        HotSyncBench bench;
+        win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath);
+        settings::WriteString(key.get(), settings::kFolderForRFiles, bench.outbox() + "\\");
+        bench.PutQueued("packed.txt", Pattern(5000, 14), settings::WinRar);
+        HotSyncRun run = bench.Run();
+        CHECK(ReadBytes(bench.outbox("packed.txt")) == Pattern(5000, 14));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+}
+
+TEST_CASE("a HotSync killed midway is completed by the next one, with nothing left behind") {
+    SUBCASE("in the middle of a large send") {
+        HotSyncBench bench;
+        bench.PutOutgoing("large.bin", LargeData());
+        HotSyncRun killed = bench.Run({"--kill-after", "write-record:20"});
+        CHECK(killed.exitCode == 9);
+        bench.CheckNothingLost();
+        HotSyncRun next = bench.Run();
+        CHECK(HandheldData(bench, "large.bin") == LargeData());
+        CHECK(Entries(bench.outbox()).empty());
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("in the middle of a large send over an older copy, with Ask: the leftover is replaced unasked") {
+        HotSyncBench bench(settings::Overwrite, settings::Ask);
+        PutOldDatabase(bench, "large.bin", "old");
+        bench.PutOutgoing("large.bin", LargeData());
+        HotSyncRun killed = bench.Run({"--answer", "yes", "--kill-after", "write-record:20"});
+        CHECK(killed.exitCode == 9);
+        bench.CheckNothingLost();
+        HotSyncRun next = bench.Run({"--answer", "no"});
+        CHECK(next.questions.empty());
+        CHECK(HandheldData(bench, "large.bin") == LargeData());
+        CHECK(Entries(bench.outbox()).empty());
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("in the middle of a large receive") {
+        HotSyncBench bench;
+        bench.PutQueued("large.bin", LargeData());
+        HotSyncRun killed = bench.Run({"--kill-after", "read-record:30"});
+        CHECK(killed.exitCode == 9);
+        bench.CheckNothingLost();
+        HotSyncRun next = bench.Run();
+        CHECK(ReadBytes(bench.inbox("large.bin")) == LargeData());
+        CHECK(Entries(bench.inbox()) == std::set<std::string>{"large.bin"});
+        CHECK_FALSE(OnHandheld(bench, kQueueDatabaseName));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("in the middle of a compression") {
+        ArchiverRegistration registration(settings::WinZip, TestArchiverPath(settings::WinZip));
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        bench.PutOutgoing("packed.doc", Pattern(60000, 15));
+        HotSyncOptions options;
+        options.killWhileArchiverRuns = true;
+        bench.Run(options);
+        bench.CheckNothingLost();
+        HotSyncRun next = bench.Run();
+        CHECK(Entries(bench.outbox()).empty());
+        CHECK(OnHandheld(bench, "packed.doc"));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("in the middle of an expansion") {
+        ArchiverRegistration registration(settings::WinRar, TestArchiverPath(settings::WinRar));
+        HotSyncBench bench;
+        REQUIRE(WriteBytes(bench.inbox("packed.doc"), "older"));
+        bench.PutQueued("packed.doc", Pattern(60000, 16), settings::WinRar);
+        HotSyncOptions options;
+        options.killWhileArchiverRuns = true;
+        bench.Run(options);
+        CHECK(ReadBytes(bench.inbox("packed.doc")) == std::string("older"));
+        bench.CheckNothingLost();
+        HotSyncRun next = bench.Run();
+        CHECK(ReadBytes(bench.inbox("packed.doc")) == Pattern(60000, 16));
+        CHECK(Entries(bench.inbox()) == std::set<std::string>{"packed.doc"});
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+}
+
+TEST_CASE("leftovers of an interrupted HotSync are recognised") {
+    SUBCASE("a database of ours without a header record counts as absent") {
+        HotSyncBench bench(settings::Overwrite, settings::Ask);
+        bench.OnHandheld(
+            [] { REQUIRE(CreateDatabase("notes.txt", kFileDatabaseType, layout::kCreatorIdNumber, {})); });
+        bench.PutOutgoing("notes.txt", "new notes");
+        HotSyncRun run = bench.Run({"--answer", "no"});
+        CHECK(run.questions.empty());
+        CHECK(HandheldData(bench, "notes.txt") == "new notes");
+        bench.CheckNothingLost();
+    }
+    SUBCASE("a database of ours whose header size does not match its data counts as absent") {
+        HotSyncBench bench(settings::Overwrite, settings::DoNothing);
+        bench.OnHandheld([] {
+            REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 70000), Pattern(32768, 17)));
+        });
+        bench.PutOutgoing("notes.txt", "new notes");
+        HotSyncRun run = bench.Run();
+        CHECK(HandheldData(bench, "notes.txt") == "new notes");
+        bench.CheckNothingLost();
+    }
+    SUBCASE("a whole database of ours still meets the policy") {
+        HotSyncBench bench(settings::Overwrite, settings::DoNothing);
+        PutOldDatabase(bench, "notes.txt", "old notes");
+        bench.Track("notes.txt", "old notes");
+        bench.PutOutgoing("notes.txt", "new notes");
+        HotSyncRun run = bench.Run();
+        CHECK(HandheldData(bench, "notes.txt") == "old notes");
+        CHECK(ReadBytes(bench.outbox("notes.txt")) == std::string("new notes"));
+        CHECK(run.Warned("notes.txt"));
+        bench.CheckNothingLost();
+    }
+    SUBCASE("the conduit's working folders are removed from both folders") {
+        HotSyncBench bench;
+        for (const std::string& folder : {bench.outbox(), bench.inbox()}) {
+            std::string work = Join(folder, "~KestrinConduit.tmp");
+            REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
+            REQUIRE(WriteBytes(Join(work, "$$temp$$.zip"), "half an archive"));
+            REQUIRE(WriteBytes(Join(work, "incoming.tmp"), "half a file"));
+        }
+        bench.PutQueued("in.txt", "in");
+        bench.PutOutgoing("out.txt", "out");
+        HotSyncRun run = bench.Run();
+        CHECK(Entries(bench.outbox()).empty());
+        CHECK(Entries(bench.inbox()) == std::set<std::string>{"in.txt"});
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("a user's file named like the temporary archive is never touched and blocks nothing") {
+        ArchiverRegistration zip(settings::WinZip, TestArchiverPath(settings::WinZip));
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        REQUIRE(WriteBytes(bench.outbox("$$temp$$.zip"), "the user's zip"));
+        REQUIRE(WriteBytes(bench.inbox("$$temp$$.zip"), "the user's other zip"));
+        bench.Track("$$temp$$.zip", "the user's zip");
+        bench.PutOutgoing("report.doc", Pattern(3000, 18));
+        bench.PutQueued("letter.doc", Pattern(3000, 19), settings::WinZip);
+        HotSyncRun run = bench.Run();
+        CHECK(ReadBytes(bench.outbox("$$temp$$.zip")) == std::string("the user's zip"));
+        CHECK(ReadBytes(bench.inbox("$$temp$$.zip")) == std::string("the user's other zip"));
+        CHECK(Entries(bench.outbox()) == std::set<std::string>{"$$temp$$.zip"});
+        CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, 19));
+        CHECK(OnHandheld(bench, "report.doc"));
+        CHECK_FALSE(OnHandheld(bench, "$$temp$$.zip"));
+        CHECK(run.Warned("$$temp$$.zip"));
+        bench.CheckNothingLost();
+    }
+}
+
+TEST_CASE("the transfer-count preference keeps the handheld application's bytes") {
+    auto storePreference = [](const HotSyncBench& bench, const std::string& bytes) {
+        bench.OnHandheld([&] {
+            std::string data = bytes;
+            CSyncPreference preference = {};
+            preference.m_Version = 4;
+            preference.m_Creator = layout::kCreatorIdNumber;
+            preference.m_Backup = 1;
+            preference.m_dwDataSize = static_cast<DWORD>(data.size());
+            preference.m_pData = reinterpret_cast<BYTE*>(data.data());
+            REQUIRE(SyncWriteAppPreference(&preference) == 0);
+        });
+    };
+    auto loadPreference = [](const HotSyncBench& bench) {
+        std::string data(200, '\0');
+        bench.OnHandheld([&] {
+            CSyncPreference preference = {};
+            preference.m_Creator = layout::kCreatorIdNumber;
+            preference.m_ReqBytes = 200;
+            preference.m_Backup = 1;
+            preference.m_dwDataSize = 200;
+            preference.m_pData = reinterpret_cast<BYTE*>(data.data());
+            REQUIRE(SyncReadAppPreference(&preference) == 0);
+            data.resize(preference.m_RetBytes);
+        });
+        return data;
+    };
+    SUBCASE("a read that fails writes nothing") {
+        HotSyncBench bench;
+        storePreference(bench, Pattern(42, 20));
+        bench.PutOutgoing("a.txt", "a");
+        bench.Run({"--fail", "read-preference:1"});
+        CHECK(loadPreference(bench) == Pattern(42, 20));
+        bench.CheckNothingLost();
+    }
+    SUBCASE("a longer preference is written back whole with the counts changed") {
+        HotSyncBench bench;
+        storePreference(bench, Pattern(80, 21));
+        bench.PutOutgoing("a.txt", "a");
+        bench.PutOutgoing("b.txt", "b");
+        bench.PutQueued("c.txt", "c");
+        bench.Run();
+        std::string expected = Pattern(80, 21);
+        expected.replace(0, 4, std::string("\0\2\0\1", 4));
+        CHECK(loadPreference(bench) == expected);
+        bench.CheckNothingLost();
+    }
+}
+
+TEST_CASE("a HotSync in which nothing went wrong logs only its start and its end") {
+    HotSyncBench bench;
+    bench.PutOutgoing("a.txt", Pattern(5, 22));
+    bench.PutQueued("b.txt", Pattern(5, 23));
+    HotSyncRun run = bench.Run();
+    CHECK(run.exitCode == 0);
+    CHECK(run.logLines == kStartAndEndOnly);
+    bench.CheckNothingLost();
+    bench.CheckNoStrayFile();
+}
+
+TEST_CASE("a HotSync killed at any stage of a send or a receive loses nothing") {
+    SUBCASE("sending over an older copy") {
+        // The host ends itself right after the conduit's Nth call of the operation.
+        for (const char* stage : {"find:1", "open:1", "read-record:1", "delete:1", "card-info:1", "create:1",
+                                  "write-record:1", "write-record:60", "write-record:97", "close:1"}) {
+            std::string stageName = stage;
+            CAPTURE(stageName);
+            HotSyncBench bench;
+            PutOldDatabase(bench, "large.bin", "old");
+            bench.PutOutgoing("large.bin", LargeData());
+            bench.Run({"--kill-after", stage});
+            bench.CheckNothingLost();
+            HotSyncRun next = bench.Run();
+            CAPTURE(next.output);
+            CHECK(HandheldData(bench, "large.bin") == LargeData());
+            CHECK(Entries(bench.outbox()).empty());
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("receiving over an older copy") {
+        for (const char* stage : {"open:1", "read-record:2", "open:2", "read-record:50", "delete:1"}) {
+            std::string stageName = stage;
+            CAPTURE(stageName);
+            HotSyncBench bench;
+            REQUIRE(WriteBytes(bench.inbox("large.bin"), "older"));
+            bench.PutQueued("large.bin", LargeData());
+            bench.Run({"--kill-after", stage});
+            CHECK((ReadBytes(bench.inbox("large.bin")) == std::string("older") ||
+                   ReadBytes(bench.inbox("large.bin")) == LargeData()));
+            bench.CheckNothingLost();
+            bench.Run();
+            CHECK(ReadBytes(bench.inbox("large.bin")) == LargeData());
+            CHECK_FALSE(OnHandheld(bench, kQueueDatabaseName));
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+}
