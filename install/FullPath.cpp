@@ -1,22 +1,17 @@
 #include "install/FullPath.h"
 
+#include "settings/Settings.h"
+
 namespace install {
-namespace {
-
-bool IsDriveLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-} // namespace
 
 bool IsFullPath(const std::string& path) {
-    if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':') {
-        return path.size() == 2 || path[2] == '\\';
+    if (settings::IsDriveRoot(path)) {
+        return true;
     }
-    if (path.size() >= 3 && path[0] == '\\' && path[1] == '\\') {
-        return path[2] != '\\' && path[2] != '.' && path[2] != '?';
-    }
-    return false;
+    // Two backslashes must start a server name, not a device path (\\.\ or \\?\).
+    const bool networkPath = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    const bool serverNamed = path.size() >= 3 && path[2] != '\\' && path[2] != '.' && path[2] != '?';
+    return settings::IsFullFolderPath(path) && (!networkPath || serverNamed);
 }
 
 } // namespace install

@@ -92,13 +92,23 @@ std::string DefaultReceiveFolder(const std::string& installFolder) {
     return WithoutTrailingBackslashes(installFolder) + kInboxFolderName;
 }
 
+namespace {
+
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+} // namespace
+
 bool IsFullFolderPath(const std::string& folder) {
     if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\') {
         return true;
     }
-    unsigned char drive = folder.empty() ? 0 : static_cast<unsigned char>(folder[0]);
-    bool isLetter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
-    return folder.size() >= 3 && isLetter && folder[1] == ':' && folder[2] == '\\';
+    return folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\';
+}
+
+bool IsDriveRoot(const std::string& folder) {
+    return folder.size() == 2 && IsDriveLetter(folder[0]) && folder[1] == ':';
 }
 
 } // namespace settings

@@ -1,8 +1,9 @@
 #include "setup/Folders.h"
 
+#include "settings/Settings.h"
+
 #include <windows.h>
 
-#include <cctype>
 #include <vector>
 
 namespace folders {
@@ -42,22 +43,8 @@ std::string WithoutTrailingBackslashes(std::string text) {
     return text;
 }
 
-bool IsDriveRoot(const std::string& folder) {
-    return folder.size() == 2 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':';
-}
-
-namespace {
-
-bool IsFullPath(const std::string& folder) {
-    const bool drivePath = folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) &&
-                           folder[1] == ':' && folder[2] == '\\';
-    return drivePath || folder.rfind("\\\\", 0) == 0;
-}
-
-} // namespace
-
 std::string AbsoluteFolder(const std::string& folder) {
-    if (folder.empty() || IsDriveRoot(folder) || IsFullPath(folder)) {
+    if (folder.empty() || settings::IsDriveRoot(folder) || settings::IsFullFolderPath(folder)) {
         return folder;
     }
     DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
@@ -71,11 +58,11 @@ std::string AbsoluteFolder(const std::string& folder) {
         return folder;
     }
     std::string full = WithoutTrailingBackslashes(std::string(buffer.data(), length));
-    return IsFullPath(full) || IsDriveRoot(full) ? full : folder;
+    return settings::IsFullFolderPath(full) || settings::IsDriveRoot(full) ? full : folder;
 }
 
 std::string FolderForUse(const std::string& folder) {
-    return IsDriveRoot(folder) ? folder + "\\" : folder;
+    return settings::IsDriveRoot(folder) ? folder + "\\" : folder;
 }
 
 bool FitsInstallLayout(const std::string& folder) {

@@ -20,9 +20,6 @@ void CreateFolderTree(std::string path);
 // The text without any backslash at its end.
 std::string WithoutTrailingBackslashes(std::string text);
 
-// A drive root as recorded: a drive letter and a colon ("D:").
-bool IsDriveRoot(const std::string& folder);
-
 // The folder as a full path: it begins with a drive letter, a colon and a backslash, or with two
 // backslashes, and has no trailing backslash; a drive root stays "D:". A folder that cannot be
 // made full is returned as it is.

@@ -1,24 +1,14 @@
 #include "setup/SetupApp.h"
 
+#include "install/CommandLine.h"
+
 #include "setup/SetupDialog.h"
 #include "setup/resource.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <cctype>
-
 namespace {
-
-std::string Trimmed(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t");
-    size_t last = text.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
-
-bool IsSwitch(const std::string& word, const char* name) {
-    return word.size() == 2 && word[0] == '/' && std::toupper(static_cast<unsigned char>(word[1])) == name[0];
-}
 
 // Handles the thread's messages until the dialog has ended or none is left waiting.
 void RunUntilEnded(HWND window) {
@@ -33,36 +23,23 @@ void RunUntilEnded(HWND window) {
 
 SetupCommandLine ParseSetupArguments(const std::string& arguments) {
     SetupCommandLine line;
-    std::string rest = Trimmed(arguments);
+    std::string rest = install::TrimmedBlanks(arguments);
     while (!rest.empty()) {
         if (rest.size() >= 3 && rest[0] == '/' && std::toupper(static_cast<unsigned char>(rest[1])) == 'D' &&
             rest[2] == '=') {
-            line.folder = Trimmed(rest.substr(3));
+            line.folder = install::TrimmedBlanks(rest.substr(3));
             break;
         }
         size_t end = rest.find_first_of(" \t");
         std::string word = rest.substr(0, end);
-        rest = end == std::string::npos ? std::string() : Trimmed(rest.substr(end));
-        if (IsSwitch(word, "S")) {
+        rest = end == std::string::npos ? std::string() : install::TrimmedBlanks(rest.substr(end));
+        if (install::IsSwitch(word, 'S')) {
             line.silent = true;
         } else {
             line.understood = false;
         }
     }
     return line;
-}
-
-std::string ProgramArguments(const char* commandLine) {
-    std::string line = commandLine != nullptr ? commandLine : "";
-    size_t end = 0;
-    if (!line.empty() && line[0] == '"') {
-        end = line.find('"', 1);
-        end = end == std::string::npos ? line.size() : end + 1;
-    } else {
-        end = line.find_first_of(" \t");
-        end = end == std::string::npos ? line.size() : end;
-    }
-    return line.substr(end);
 }
 
 int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder) {
@@ -91,7 +68,7 @@ SetupApp::SetupApp() : CWinApp("Setup") {}
 BOOL SetupApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    SetupCommandLine line = ParseSetupArguments(ProgramArguments(GetCommandLineA()));
+    SetupCommandLine line = ParseSetupArguments(install::ProgramArguments(GetCommandLineA()));
     if (line.silent) {
         SilentSetupUi ui;
         exitCode = line.understood ? RunSilentSetup(ui, line.folder)

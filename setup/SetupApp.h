@@ -19,8 +19,6 @@ struct SetupCommandLine {
 
 // `arguments` is the command line after the program's name.
 SetupCommandLine ParseSetupArguments(const std::string& arguments);
-// The arguments of the running program's command line.
-std::string ProgramArguments(const char* commandLine);
 
 // The installation without the dialog showing: the same steps as Install in the dialog, every
 // question answered by `ui`. The exit code: 0 only when every step succeeded, else the SetupOutcome

@@ -1,5 +1,6 @@
 #include "uninstall/Removal.h"
 
+#include "install/CommandLine.h"
 #include "install/FullPath.h"
 #include "install/ProgramGroup.h"
 #include "interfaces/palm/CondMgr.h"
@@ -198,36 +199,13 @@ int RunSilentRemoval(UnInstallUi& ui) {
 }
 
 bool IsSilentCommandLine(const char* commandLine) {
-    if (commandLine == nullptr) {
-        return false;
-    }
-    const char* cursor = commandLine;
-    // The program name, quoted or not.
-    if (*cursor == '"') {
-        ++cursor;
-        while (*cursor != '\0' && *cursor != '"') {
-            ++cursor;
-        }
-        if (*cursor == '"') {
-            ++cursor;
-        }
-    } else {
-        while (*cursor != '\0' && *cursor != ' ' && *cursor != '\t') {
-            ++cursor;
-        }
-    }
-    while (*cursor != '\0') {
-        while (*cursor == ' ' || *cursor == '\t') {
-            ++cursor;
-        }
-        const char* start = cursor;
-        while (*cursor != '\0' && *cursor != ' ' && *cursor != '\t') {
-            ++cursor;
-        }
-        std::string argument(start, cursor);
-        if (argument == "/S" || argument == "/s") {
+    std::string rest = install::TrimmedBlanks(install::ProgramArguments(commandLine));
+    while (!rest.empty()) {
+        size_t end = rest.find_first_of(" \t");
+        if (install::IsSwitch(rest.substr(0, end), 'S')) {
             return true;
         }
+        rest = end == std::string::npos ? std::string() : install::TrimmedBlanks(rest.substr(end));
     }
     return false;
 }

@@ -33,13 +33,6 @@ UnInstallDialog::UnInstallDialog(UnInstallUi& userInterface, HWND parent)
     : CDialog(IDD_UNINSTALL, parent), ui(userInterface),
       programIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
-UnInstallDialog::~UnInstallDialog() {
-    // The base destructor would destroy a modeless window after this object's members are gone.
-    if (m_hWnd != nullptr && !IsModal()) {
-        ::DestroyWindow(m_hWnd);
-    }
-}
-
 BOOL UnInstallDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon));

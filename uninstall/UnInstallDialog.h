@@ -22,7 +22,6 @@ public:
     static constexpr UINT kRemoveMessage = WM_USER + 20;
 
     explicit UnInstallDialog(UnInstallUi& ui, HWND parent = nullptr);
-    ~UnInstallDialog() override;
 
     bool Refused() const { return refused; }
     bool RemovalDone() const { return removalDone; }

@@ -1,5 +1,6 @@
 #include "SetupTestSupport.h"
 
+#include "install/CommandLine.h"
 #include "setup/Folders.h"
 #include "setup/SetupApp.h"
 
@@ -64,9 +65,9 @@ TEST_CASE("an install folder is made full, keeps a drive root as its letter and 
 }
 
 TEST_CASE("the command line: /S installs silently, /D= takes the rest of the line as the folder") {
-    CHECK(ProgramArguments("\"C:\\My Setup\\Setup.exe\" /S") == " /S");
-    CHECK(ProgramArguments("Setup.exe") == "");
-    CHECK(ProgramArguments("Setup.exe   /s /D=x") == "   /s /D=x");
+    CHECK(install::ProgramArguments("\"C:\\My Setup\\Setup.exe\" /S") == " /S");
+    CHECK(install::ProgramArguments("Setup.exe") == "");
+    CHECK(install::ProgramArguments("Setup.exe   /s /D=x") == "   /s /D=x");
 
     SetupCommandLine none = ParseSetupArguments("");
     CHECK_FALSE(none.silent);

@@ -193,7 +193,7 @@ CurrentDirectoryScope::~CurrentDirectoryScope() {
 
 OpenUnInstall::OpenUnInstall(ScriptedUi& ui, bool pump) {
     static CModuleContext resources(GetModuleHandleA(nullptr));
-    dialog_ = std::make_unique<UnInstallDialog>(ui);
+    dialog_ = std::make_unique<CModeless<UnInstallDialog>>(ui);
     if (dialog_->Create() && IsOpen()) {
         ShowWindow(window(), SW_SHOW);
         if (pump) {
