@@ -5,6 +5,7 @@
 #include "interfaces/palm/CondMgr.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
+#include "win/FileIdentity.h"
 #include "win/Handles.h"
 
 #include <initializer_list>
@@ -118,26 +119,6 @@ bool RunStep(int step, const RemovalPaths& paths, UnInstallUi& ui, HWND owner) {
     }
 }
 
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool operator==(const FileIdentity& other) const {
-        return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
-    }
-};
-
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    win::File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!file || !GetFileInformationByHandle(file.get(), &information)) {
-        return std::nullopt;
-    }
-    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                        information.nFileIndexLow};
-}
-
 // Nothing is scheduled for a path whose short form cannot be obtained, nor for a short form that
 // leads to another file: where short names are not unique (Wine makes them by hashing), that file
 // would be deleted at the restart.
@@ -151,8 +132,8 @@ void ScheduleSelfDeletion(const RemovalPaths& paths, UnInstallUi& ui) {
     if (length == 0 || length >= sizeof(shortPath)) {
         return;
     }
-    std::optional<FileIdentity> uninstaller = IdentityOf(program);
-    std::optional<FileIdentity> named = IdentityOf(shortPath);
+    std::optional<win::FileIdentity> uninstaller = win::IdentityOf(program);
+    std::optional<win::FileIdentity> named = win::IdentityOf(shortPath);
     if (!uninstaller || !named || !(*named == *uninstaller)) {
         return;
     }
