@@ -3,6 +3,7 @@
 #include "settings/OutgoingFolder.h"
 #include "win/Handles.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -79,32 +80,96 @@ bool WorkingFolder::Enter(const std::optional<std::string>& folder) {
     return true;
 }
 
+namespace {
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WriteMarker(const std::string& folder) {
+    std::string marker = folder + "\\" + PrivateFolder::kMarkerName;
+    win::File file(
+        CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD size = static_cast<DWORD>(std::strlen(PrivateFolder::kSignature));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), PrivateFolder::kSignature, size, &written, nullptr) &&
+           written == size;
+}
+
+// Makes the folder, marks it and makes its work subfolder. A folder that cannot be completed is
+// removed again.
+bool MakePrivateFolder(const std::string& root, const std::string& work) {
+    if (!CreateDirectoryA(root.c_str(), nullptr)) {
+        return false;
+    }
+    if (WriteMarker(root) && CreateDirectoryA(work.c_str(), nullptr)) {
+        return true;
+    }
+    RemoveTree(root);
+    return false;
+}
+
+} // namespace
+
+bool IsPrivateFolder(const std::string& folder) {
+    std::string marker = folder + "\\" + PrivateFolder::kMarkerName;
+    win::File file(CreateFileA(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    size_t size = std::strlen(PrivateFolder::kSignature);
+    std::string content(size + 1, '\0');
+    DWORD read = 0;
+    return ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
+           read == size && content.compare(0, size, PrivateFolder::kSignature) == 0;
+}
+
 bool PrivateFolder::Create() {
     Remove();
-    char full[MAX_PATH] = {};
-    DWORD length = GetFullPathNameA(kName, MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        return false;
-    }
     RemoveLeftovers();
-    if (!CreateDirectoryA(full, nullptr)) {
-        return false;
+    for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
+        char full[MAX_PATH] = {};
+        DWORD length = GetFullPathNameA(settings::WorkingFolderName(index).c_str(), MAX_PATH, full, nullptr);
+        if (length == 0 || length >= MAX_PATH) {
+            return false;
+        }
+        // A name held by a user's file or folder is passed over.
+        if (PathExists(full)) {
+            continue;
+        }
+        std::string work = std::string(full) + "\\work";
+        if (!MakePrivateFolder(full, work)) {
+            return false;
+        }
+        root_ = full;
+        path_ = work;
+        return true;
     }
-    path_ = full;
-    return true;
+    return false;
 }
 
 void PrivateFolder::Remove() {
-    if (!path_.empty()) {
-        RemoveTree(path_);
+    if (!root_.empty()) {
+        RemoveTree(root_);
+        root_.clear();
         path_.clear();
     }
 }
 
 void RemoveLeftovers() {
-    DWORD attributes = GetFileAttributesA(PrivateFolder::kName);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        RemoveTree(PrivateFolder::kName);
+    for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
+        std::string name = settings::WorkingFolderName(index);
+        if (!IsFolder(name)) {
+            continue;
+        }
+        if (IsPrivateFolder(name)) {
+            RemoveTree(name);
+        } else {
+            // Goes only when empty: a folder made by a conduit killed before it wrote its marker.
+            RemoveDirectoryA(name.c_str());
+        }
     }
 }
 

@@ -33,32 +33,43 @@ private:
     bool entered_ = false;
 };
 
-// The conduit's private folder inside the current directory, "~KestrinConduit.tmp". Whatever the
-// conduit writes before it is whole — a received file, an archive, an expansion — lives there, so
-// the leftovers of an interrupted HotSync are known to be the conduit's own: the next pass in that
-// folder removes them. The folder is removed when its owner ends.
+// The conduit's private folder inside the current directory. Whatever the conduit writes before it
+// is whole — a received file, an archive, an expansion — lives there, so the leftovers of an
+// interrupted HotSync are known to be the conduit's own: the next pass in that folder removes them.
+// The folder takes the first free working-folder name (settings::WorkingFolderName) and holds the
+// marker file, written first thing, beside the subfolder "work" in which everything else happens;
+// only a folder with the marker, or an empty one, is ever taken for a leftover. The folder is
+// removed when its owner ends.
 class PrivateFolder {
 public:
-    static constexpr const char* kName = "~KestrinConduit.tmp";
+    static constexpr const char* kMarkerName = "~KestrinConduit.sig";
+    static constexpr const char* kSignature =
+        "Kestrin conduit working folder {6F1C2A9E-3B7D-4E58-9A41-0C5D8B2E7F13}";
 
     PrivateFolder() = default;
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;
     ~PrivateFolder() { Remove(); }
 
-    // Makes the folder in the current directory; false when it cannot be made (a file of that name,
-    // say).
+    // Makes the folder in the current directory; false when every working-folder name is taken by
+    // something not the conduit's, or the folder cannot be made.
     bool Create();
-    // The full path of a name inside the folder.
+    // The full path of a name inside the work subfolder.
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    // The work subfolder.
     const std::string& path() const { return path_; }
     void Remove();
 
 private:
+    std::string root_;
     std::string path_;
 };
 
-// Removes the private folder an interrupted conduit left in the current directory.
+// Whether a folder holds the marker of the conduit's private folder.
+bool IsPrivateFolder(const std::string& folder);
+
+// Removes the private folders an interrupted conduit left in the current directory: those with the
+// marker, whatever they hold, and empty ones of a working-folder name. Anything else is a user's.
 void RemoveLeftovers();
 
 // A file that is deleted when this owner ends, unless it was kept.

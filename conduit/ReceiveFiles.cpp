@@ -92,7 +92,7 @@ bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header,
 
 // The temporary archives' names and the private folder's are the conduit's own.
 bool IsConduitWorkName(const std::string& name) {
-    return settings::IsTemporaryArchiveName(name) || EqualsIgnoringCase(name, PrivateFolder::kName);
+    return settings::IsTemporaryArchiveName(name) || settings::IsWorkingFolderName(name);
 }
 
 // Text for the HotSync log: a name from the handheld may hold any byte.

@@ -171,6 +171,7 @@ bool OpenSource(const settings::OutgoingEntry& listed, const FileHeader& header,
 // Folders, empty files and the reserved name are no files to send; the others are held back.
 bool IsWorthAWarning(settings::OutgoingVerdict verdict) {
     return verdict == settings::OutgoingVerdict::TemporaryArchiveName ||
+           verdict == settings::OutgoingVerdict::WorkingFolderName ||
            verdict == settings::OutgoingVerdict::TooLarge ||
            verdict == settings::OutgoingVerdict::NameNotAnsi;
 }

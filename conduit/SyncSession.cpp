@@ -3,19 +3,8 @@
 #include "interfaces/palm/HSLog.h"
 #include "win/Handles.h"
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    win::File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!file || !GetFileInformationByHandle(file.get(), &information)) {
-        return std::nullopt;
-    }
-    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                        information.nFileIndexLow};
-}
-
 void SyncSession::NoteReceived(const std::string& path) {
-    if (std::optional<FileIdentity> identity = IdentityOf(path)) {
+    if (std::optional<win::FileIdentity> identity = win::IdentityOf(path)) {
         receivedFiles_.insert(*identity);
     }
 }
@@ -24,7 +13,7 @@ bool SyncSession::WasReceived(const std::string& path) const {
     if (receivedFiles_.empty()) {
         return false;
     }
-    std::optional<FileIdentity> identity = IdentityOf(path);
+    std::optional<win::FileIdentity> identity = win::IdentityOf(path);
     return identity && receivedFiles_.count(*identity) != 0;
 }
 

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "settings/Settings.h"
+#include "win/FileIdentity.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <set>
 #include <string>
-#include <tuple>
 
 // The conduit's settings for one synchronisation, as read from the Settings store with the conduit's
 // own fallbacks: a folder that is missing or no full path is no folder, a policy that cannot be read
@@ -22,18 +22,6 @@ struct ConduitSettings {
     DWORD archiver = settings::NoArchiver;
     std::string archiverPath;
 };
-
-// A file as the file system knows it, however its path is spelt.
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool operator<(const FileIdentity& other) const {
-        return std::tie(volume, indexHigh, indexLow) <
-               std::tie(other.volume, other.indexHigh, other.indexLow);
-    }
-};
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // One warning line in the HotSync log (the warning activity): what was passed over or kept, and why.
 void LogWarning(const std::string& subject, const std::string& reason);
@@ -59,5 +47,5 @@ public:
 
 private:
     std::set<std::string> writtenDatabases_;
-    std::set<FileIdentity> receivedFiles_;
+    std::set<win::FileIdentity> receivedFiles_;
 };

@@ -23,6 +23,9 @@ OutgoingVerdict Judge(DWORD attributes, ULONGLONG size, const std::string& name)
     if (IsTemporaryArchiveName(name)) {
         return OutgoingVerdict::TemporaryArchiveName;
     }
+    if (IsWorkingFolderName(name)) {
+        return OutgoingVerdict::WorkingFolderName;
+    }
     if (size > 0xFFFFFFFFull) {
         return OutgoingVerdict::TooLarge;
     }
@@ -54,6 +57,20 @@ bool IsTemporaryArchiveName(const std::string& name) {
     return EqualsIgnoringCase(name, "$$temp$$.zip") || EqualsIgnoringCase(name, "$$temp$$.rar");
 }
 
+std::string WorkingFolderName(int index) {
+    return index == 0 ? std::string("~KestrinConduit.tmp")
+                      : "~KestrinConduit" + std::to_string(index) + ".tmp";
+}
+
+bool IsWorkingFolderName(const std::string& name) {
+    for (int index = 0; index < kWorkingFolderNames; ++index) {
+        if (EqualsIgnoringCase(name, WorkingFolderName(index).c_str())) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const char* DescribeVerdict(OutgoingVerdict verdict) {
     switch (verdict) {
     case OutgoingVerdict::Send:
@@ -66,6 +83,8 @@ const char* DescribeVerdict(OutgoingVerdict verdict) {
         return "its name is reserved";
     case OutgoingVerdict::TemporaryArchiveName:
         return "it carries the name of the temporary archive";
+    case OutgoingVerdict::WorkingFolderName:
+        return "it carries the name of the conduit's working folder";
     case OutgoingVerdict::TooLarge:
         return "it is 4 GB or larger";
     case OutgoingVerdict::NameNotAnsi:

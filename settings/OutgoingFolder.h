@@ -14,12 +14,21 @@ bool IsReservedName(const std::string& name);
 // "$$temp$$.zip" or "$$temp$$.rar" in any case: the names of the conduit's temporary archives.
 bool IsTemporaryArchiveName(const std::string& name);
 
+// The names the conduit's working folder takes, the first one free: "~KestrinConduit.tmp", then
+// "~KestrinConduit1.tmp" to "~KestrinConduit9.tmp" where a user's file or folder holds the first.
+constexpr int kWorkingFolderNames = 10;
+std::string WorkingFolderName(int index);
+// One of those names, in any case.
+bool IsWorkingFolderName(const std::string& name);
+
 enum class OutgoingVerdict {
     Send,
     Folder,
     Empty,
     ReservedName,
     TemporaryArchiveName,
+    // A file would not come back to the PC under the name of the conduit's working folder.
+    WorkingFolderName,
     // The header carries a 32-bit file size: a file of 4 GiB or more cannot travel.
     TooLarge,
     // The name does not survive a round trip through the ANSI code page: an 8-bit name would stand

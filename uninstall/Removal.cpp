@@ -6,9 +6,11 @@
 #include "interfaces/palm/CondMgr.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
+#include "win/FileIdentity.h"
 #include "win/Handles.h"
 
 #include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -118,7 +120,9 @@ bool RunStep(int step, const RemovalPaths& paths, UnInstallUi& ui, HWND owner) {
     }
 }
 
-// Nothing is scheduled for a path whose short form cannot be obtained.
+// Nothing is scheduled for a path whose short form cannot be obtained, nor for a short form that
+// leads to another file: where short names are not unique (Wine makes them by hashing), that file
+// would be deleted at the restart.
 void ScheduleSelfDeletion(const RemovalPaths& paths, UnInstallUi& ui) {
     if (!paths.installFolder) {
         return;
@@ -127,6 +131,11 @@ void ScheduleSelfDeletion(const RemovalPaths& paths, UnInstallUi& ui) {
     char shortPath[MAX_PATH] = {};
     DWORD length = GetShortPathNameA(program.c_str(), shortPath, sizeof(shortPath));
     if (length == 0 || length >= sizeof(shortPath)) {
+        return;
+    }
+    std::optional<win::FileIdentity> uninstaller = win::IdentityOf(program);
+    std::optional<win::FileIdentity> named = win::IdentityOf(shortPath);
+    if (!uninstaller || !named || !(*named == *uninstaller)) {
         return;
     }
     ui.ScheduleDeletionAtRestart(std::string(shortPath, length));

@@ -70,7 +70,7 @@ public:
     // Every tracked file whole in the outgoing folder, the incoming folder or on the handheld;
     // each one that is not counts as lost.
     void CheckNothingLost() const;
-    // No working folder or temporary archive of the conduit left in either folder.
+    // No working folder of the conduit (marked or empty) or temporary archive left in either folder.
     void CheckNoStrayFile() const;
 
 private:

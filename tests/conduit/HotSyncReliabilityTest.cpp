@@ -2,8 +2,10 @@
 // archivers, conflicts, one folder for both directions and HotSyncs killed midway. After every case
 // each file involved is whole on at least one side, and nothing of the conduit's is left behind.
 #include "conduit/FileHeader.h"
+#include "conduit/PcFiles.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "settings/OutgoingFolder.h"
 #include "tests/conduit/HotSyncBench.h"
 
 #include <doctest/doctest.h>
@@ -36,6 +38,33 @@ bool OnHandheld(const HotSyncBench& bench, const std::string& name) {
 void PutOldDatabase(const HotSyncBench& bench, const std::string& name, const std::string& data) {
     bench.OnHandheld(
         [&] { REQUIRE(PutFileDatabase(name, MakeHeader(name, static_cast<DWORD>(data.size())), data)); });
+}
+
+// What a conduit killed midway leaves: its marked folder with half-written files in the work
+// subfolder.
+void PutLeftover(const std::string& folder, const std::string& name) {
+    std::string leftover = Join(folder, name);
+    REQUIRE(CreateDirectoryA(leftover.c_str(), nullptr));
+    REQUIRE(WriteBytes(Join(leftover, PrivateFolder::kMarkerName), PrivateFolder::kSignature));
+    REQUIRE(CreateDirectoryA(Join(leftover, "work").c_str(), nullptr));
+    REQUIRE(WriteBytes(Join(leftover, "work\\$$temp$$.zip"), "half an archive"));
+    REQUIRE(WriteBytes(Join(leftover, "work\\incoming.tmp"), "half a file"));
+}
+
+// A user's own folder named like the conduit's working folder, with two files of theirs.
+void PutUsersFolder(const std::string& folder, const std::string& name) {
+    std::string users = Join(folder, name);
+    REQUIRE(CreateDirectoryA(users.c_str(), nullptr));
+    REQUIRE(WriteBytes(Join(users, "diary.txt"), "the user's diary"));
+    REQUIRE(WriteBytes(Join(users, "~KestrinConduit.sig"), "the user's own signature file"));
+}
+
+void CheckUsersFolder(const std::string& folder, const std::string& name) {
+    std::string users = Join(folder, name);
+    CAPTURE(users);
+    CHECK(Entries(users) == std::set<std::string>{"diary.txt", "~KestrinConduit.sig"});
+    CHECK(ReadBytes(Join(users, "diary.txt")) == std::string("the user's diary"));
+    CHECK(ReadBytes(Join(users, "~KestrinConduit.sig")) == std::string("the user's own signature file"));
 }
 
 const std::vector<std::string> kStartAndEndOnly = {"  [19 sync started] \"\"",
@@ -334,10 +363,9 @@ TEST_CASE("leftovers of an interrupted HotSync are recognised") {
     SUBCASE("the conduit's working folders are removed from both folders") {
         HotSyncBench bench;
         for (const std::string& folder : {bench.outbox(), bench.inbox()}) {
-            std::string work = Join(folder, "~KestrinConduit.tmp");
-            REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
-            REQUIRE(WriteBytes(Join(work, "$$temp$$.zip"), "half an archive"));
-            REQUIRE(WriteBytes(Join(work, "incoming.tmp"), "half a file"));
+            PutLeftover(folder, "~KestrinConduit.tmp");
+            // Made by a conduit killed before it could mark it.
+            REQUIRE(CreateDirectoryA(Join(folder, "~KestrinConduit3.tmp").c_str(), nullptr));
         }
         bench.PutQueued("in.txt", "in");
         bench.PutOutgoing("out.txt", "out");
@@ -364,6 +392,86 @@ TEST_CASE("leftovers of an interrupted HotSync are recognised") {
         CHECK_FALSE(OnHandheld(bench, "$$temp$$.zip"));
         CHECK(run.Warned("$$temp$$.zip"));
         bench.CheckNothingLost();
+    }
+}
+
+TEST_CASE("a user's file or folder named like the conduit's working folder is never touched") {
+    ArchiverRegistration zip(settings::WinZip, TestArchiverPath(settings::WinZip));
+    SUBCASE("a user's folder in both folders: every file still moves, compressed") {
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        PutUsersFolder(bench.outbox(), "~KestrinConduit.tmp");
+        PutUsersFolder(bench.inbox(), "~KestrinConduit.tmp");
+        bench.PutOutgoing("report.doc", Pattern(3000, 40));
+        bench.PutQueued("letter.doc", Pattern(3000, 41), settings::WinZip);
+        for (int round = 0; round < 2; ++round) {
+            CAPTURE(round);
+            HotSyncRun run = bench.Run();
+            CHECK(run.logLines == kStartAndEndOnly);
+            CheckUsersFolder(bench.outbox(), "~KestrinConduit.tmp");
+            CheckUsersFolder(bench.inbox(), "~KestrinConduit.tmp");
+            CHECK(Entries(bench.outbox()) == std::set<std::string>{"~KestrinConduit.tmp"});
+            CHECK(Entries(bench.inbox()) == std::set<std::string>{"~KestrinConduit.tmp", "letter.doc"});
+            CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, 41));
+            CHECK(OnHandheld(bench, "report.doc"));
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+    }
+    SUBCASE("a user's file in the outgoing folder stays unsent and blocks no compression") {
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        REQUIRE(WriteBytes(bench.outbox("~KestrinConduit.tmp"), "the user's notes"));
+        REQUIRE(WriteBytes(bench.inbox("~kestrinconduit.TMP"), "the user's other notes"));
+        bench.Track("~KestrinConduit.tmp", "the user's notes");
+        bench.PutOutgoing("report.doc", Pattern(3000, 43));
+        bench.PutQueued("letter.doc", Pattern(3000, 44), settings::WinZip);
+        HotSyncRun run = bench.Run();
+        CHECK(ReadBytes(bench.outbox("~KestrinConduit.tmp")) == std::string("the user's notes"));
+        CHECK(ReadBytes(bench.inbox("~kestrinconduit.TMP")) == std::string("the user's other notes"));
+        CHECK(Entries(bench.outbox()) == std::set<std::string>{"~KestrinConduit.tmp"});
+        CHECK(Entries(bench.inbox()) == std::set<std::string>{"~kestrinconduit.TMP", "letter.doc"});
+        CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, 44));
+        CHECK(OnHandheld(bench, "report.doc"));
+        CHECK_FALSE(OnHandheld(bench, "~KestrinConduit.tmp"));
+        CHECK(run.Warned("~KestrinConduit.tmp"));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("a real leftover beside a user's folder is removed; the user's folder stays") {
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        for (const std::string& folder : {bench.outbox(), bench.inbox()}) {
+            PutUsersFolder(folder, "~KestrinConduit.tmp");
+            PutLeftover(folder, "~KestrinConduit1.tmp");
+        }
+        bench.PutOutgoing("report.doc", Pattern(3000, 45));
+        bench.PutQueued("letter.doc", Pattern(3000, 46), settings::WinZip);
+        HotSyncRun run = bench.Run();
+        CheckUsersFolder(bench.outbox(), "~KestrinConduit.tmp");
+        CheckUsersFolder(bench.inbox(), "~KestrinConduit.tmp");
+        CHECK(Entries(bench.outbox()) == std::set<std::string>{"~KestrinConduit.tmp"});
+        CHECK(Entries(bench.inbox()) == std::set<std::string>{"~KestrinConduit.tmp", "letter.doc"});
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
+    }
+    SUBCASE("with every working-folder name taken, what needs the folder waits and the rest moves") {
+        HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
+        for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
+            PutUsersFolder(bench.outbox(), settings::WorkingFolderName(index));
+            PutUsersFolder(bench.inbox(), settings::WorkingFolderName(index));
+        }
+        bench.PutOutgoing("report.doc", Pattern(3000, 47));
+        bench.PutQueued("plain.txt", Pattern(2000, 49));
+        HotSyncRun run = bench.Run();
+        for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
+            CheckUsersFolder(bench.outbox(), settings::WorkingFolderName(index));
+            CheckUsersFolder(bench.inbox(), settings::WorkingFolderName(index));
+        }
+        CHECK(ReadBytes(bench.outbox("report.doc")) == Pattern(3000, 47));
+        CHECK_FALSE(OnHandheld(bench, "report.doc"));
+        CHECK(run.Warned("report.doc"));
+        CHECK(run.Warned("plain.txt"));
+        CHECK_FALSE(PathExists(bench.inbox("plain.txt")));
+        bench.CheckNothingLost();
+        bench.CheckNoStrayFile();
     }
 }
 

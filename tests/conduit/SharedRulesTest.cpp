@@ -45,13 +45,16 @@ TEST_CASE("the outgoing folder's listing gives every entry with the verdict the 
     REQUIRE(WriteWide(base + L"SerialSync.TXT", "x"));
     REQUIRE(WriteWide(base + L"$$TEMP$$.zip", "x"));
     REQUIRE(WriteWide(base + L"$$temp$$.Rar", "x"));
+    REQUIRE(WriteWide(base + L"~kestrinconduit.TMP", "x"));
+    REQUIRE(WriteWide(base + L"~KestrinConduit9.tmp", "x"));
+    REQUIRE(WriteWide(base + L"~KestrinConduit10.tmp", "x"));
     // Greek capital omega is in no Western code page; a-macron turns into a plain "a" there.
     REQUIRE(WriteWide(base + L"\u03A9mega.txt", "omega"));
     REQUIRE(WriteWide(base + L"not\u0101.txt", "macron"));
     REQUIRE(WriteWide(base + L"nota.txt", "plain"));
 
     std::map<std::wstring, settings::OutgoingEntry> entries = ListByName(folder.path());
-    REQUIRE(entries.size() == 9);
+    REQUIRE(entries.size() == 12);
     CHECK(entries[L"a.txt"].verdict == OutgoingVerdict::Send);
     CHECK(entries[L"a.txt"].name == "a.txt");
     CHECK(entries[L"a.txt"].size == 10);
@@ -61,6 +64,9 @@ TEST_CASE("the outgoing folder's listing gives every entry with the verdict the 
     CHECK(entries[L"$$TEMP$$.zip"].verdict == OutgoingVerdict::TemporaryArchiveName);
     CHECK(entries[L"$$temp$$.Rar"].verdict == OutgoingVerdict::TemporaryArchiveName);
     CHECK(entries[L"nota.txt"].verdict == OutgoingVerdict::Send);
+    CHECK(entries[L"~kestrinconduit.TMP"].verdict == OutgoingVerdict::WorkingFolderName);
+    CHECK(entries[L"~KestrinConduit9.tmp"].verdict == OutgoingVerdict::WorkingFolderName);
+    CHECK(entries[L"~KestrinConduit10.tmp"].verdict == OutgoingVerdict::Send);
     if (GetACP() != CP_UTF8) {
         CHECK(entries[L"\u03A9mega.txt"].verdict == OutgoingVerdict::NameNotAnsi);
         CHECK(entries[L"not\u0101.txt"].verdict == OutgoingVerdict::NameNotAnsi);

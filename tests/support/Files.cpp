@@ -77,14 +77,21 @@ ScratchFolder::ScratchFolder(const std::string& label) {
     static unsigned counter = 0;
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    path_ = Join(temp, "kestrin-" + label + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(++counter));
-    RemoveTree(path_);
+    // A valid 8.3 name is its own short name. Wine's short names of long names are hashes that
+    // collide, and the temporary folder fills with other programs' folders: a path through a long
+    // name there could have a short form that leads into another folder.
+    char holder[9] = {};
+    std::snprintf(holder, sizeof(holder), "%04X%04X", static_cast<unsigned>(GetCurrentProcessId() & 0xFFFF),
+                  ++counter & 0xFFFF);
+    holder_ = Join(temp, holder);
+    RemoveTree(holder_);
+    CreateDirectoryA(holder_.c_str(), nullptr);
+    path_ = Join(holder_, "kestrin-" + label);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
+    RemoveTree(holder_);
 }
 
 } // namespace testsupport

@@ -19,7 +19,8 @@ void RemoveTree(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
 
-// A new, empty folder under the temporary folder, removed with everything in it at the end.
+// A new, empty folder, named after the label, alone in a folder of its own under the temporary
+// folder; both are removed with everything in them at the end.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& label);
@@ -31,6 +32,7 @@ public:
     std::string operator/(const std::string& name) const { return Join(path_, name); }
 
 private:
+    std::string holder_;
     std::string path_;
 };
 

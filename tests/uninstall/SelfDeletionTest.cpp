@@ -4,6 +4,7 @@
 
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
+#include "uninstall/Removal.h"
 
 #include <doctest/doctest.h>
 
@@ -86,6 +87,35 @@ TEST_SUITE("self-deletion") {
         REQUIRE(GetLongPathNameA(ui.scheduled[0].c_str(), longPath, MAX_PATH) > 0);
         CHECK(Lower(longPath) == Lower(installation.InInstall(layout::kUnInstallFileName)));
         CHECK(ui.scheduled[0].find(' ') == std::string::npos);
+    }
+
+    TEST_CASE("a short path that leads to another file is never scheduled") {
+        // Wine's short names are hashes: it gives both folders the one short name, which leads to
+        // whichever of them the file system lists first.
+        const char* const folders[] = {"kestrin-uninstall-116-1", "kestrin-uninstall-1536-14"};
+        FakeInstallation installation;
+        testsupport::ScratchFolder scratch("uninstall-alias");
+        for (const char* folder : folders) {
+            std::string manager = scratch / folder + "\\Kestrin Manager";
+            REQUIRE(CreateDirectoryA((scratch / folder).c_str(), nullptr));
+            REQUIRE(CreateDirectoryA(manager.c_str(), nullptr));
+            REQUIRE(testsupport::WriteBytes(manager + "\\UnInstall.exe", folder));
+        }
+        char first[MAX_PATH] = {};
+        char second[MAX_PATH] = {};
+        REQUIRE(GetShortPathNameA((scratch / folders[0]).c_str(), first, MAX_PATH) > 0);
+        REQUIRE(GetShortPathNameA((scratch / folders[1]).c_str(), second, MAX_PATH) > 0);
+        CHECK(std::string(first) == second);
+        // One of the two runs meets the short name that leads to the other folder.
+        for (const std::string folder : folders) {
+            CAPTURE(folder);
+            installation.StoreString(settings::kPathToManager, scratch / folder + "\\Kestrin Manager");
+            ScriptedUi ui;
+            RunSilentRemoval(ui);
+            for (const std::string& scheduled : ui.scheduled) {
+                CHECK(testsupport::ReadBytes(scheduled) == std::optional<std::string>(folder));
+            }
+        }
     }
 
 } // TEST_SUITE

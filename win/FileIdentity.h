@@ -1,0 +1,42 @@
+// A file as the file system knows it, however its path is spelt: a short alias, another case or a
+// hard link all give the same identity.
+#pragma once
+
+#include "win/Handles.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <tuple>
+
+namespace win {
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileIdentity& other) const {
+        return std::tie(volume, indexHigh, indexLow) ==
+               std::tie(other.volume, other.indexHigh, other.indexLow);
+    }
+    bool operator<(const FileIdentity& other) const {
+        return std::tie(volume, indexHigh, indexLow) <
+               std::tie(other.volume, other.indexHigh, other.indexLow);
+    }
+};
+
+// Nothing when the file cannot be opened (without access, so a running program or a file open
+// elsewhere still can be).
+inline std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) {
+        return std::nullopt;
+    }
+    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                        information.nFileIndexLow};
+}
+
+} // namespace win
