@@ -41,15 +41,6 @@ std::string ScratchFolder::MakeFolder(const std::string& name) const {
     return path;
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    return testsupport::ReadBytes(path).value_or("<missing>");
-}
-
 void StoreSettings(const StoredSettings& values) {
     DeleteSettings();
     win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
@@ -76,17 +67,6 @@ std::optional<DWORD> StoredNumber(const char* name) {
 std::optional<std::string> StoredText(const char* name) {
     win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
     return key ? settings::ReadString(key.get(), name) : std::nullopt;
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
 }
 
 OpenManager::OpenManager(ScriptedUi& ui) {

@@ -45,20 +45,6 @@ std::vector<std::string> ScriptedUi::Texts() const {
     return texts;
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    return testsupport::ReadBytes(path).value_or("<missing>");
-}
-
 std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name) {
     win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
     return opened ? settings::ReadDword(opened.get(), name) : std::nullopt;
@@ -107,17 +93,6 @@ std::optional<ShortcutInfo> ReadShortcut(const std::string& path) {
         CoUninitialize();
     }
     return info;
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
 }
 
 namespace {

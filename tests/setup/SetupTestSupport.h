@@ -17,6 +17,11 @@
 #include <string>
 #include <vector>
 
+using testsupport::CurrentDirectoryScope;
+using testsupport::FileExists;
+using testsupport::FolderExists;
+using testsupport::ReadWholeFile;
+
 // Answers Setup's questions from a script and records what it was asked.
 class ScriptedUi : public SetupUi {
 public:
@@ -43,10 +48,6 @@ public:
     HWND owner = nullptr;
 };
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-std::string ReadWholeFile(const std::string& path);
-
 std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name);
 std::optional<std::string> StoredText(HKEY root, const char* key, const char* name);
 // Number of values under the key; -1 when it does not exist.
@@ -59,16 +60,6 @@ struct ShortcutInfo {
     std::string arguments;
 };
 std::optional<ShortcutInfo> ReadShortcut(const std::string& path);
-
-// Changes the current directory for as long as it lives.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder);
-    ~CurrentDirectoryScope();
-
-private:
-    std::string previous_;
-};
 
 // Which double of a library a world puts in place.
 enum class Double { Working, Incomplete, Missing, Real };

@@ -29,16 +29,6 @@ std::vector<std::string> ScriptedUi::Texts() const {
     return texts;
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool KeyExists(HKEY root, const char* path) {
     return static_cast<bool>(settings::OpenKey(root, path, KEY_READ));
 }
@@ -178,17 +168,6 @@ bool FakeInstallation::EverythingRemoved() const {
            !FolderExists(installFolder + settings::kOutboxFolderName) &&
            !KeyExists(HKEY_CURRENT_USER, settings::kKeyPath) &&
            !KeyExists(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath) && !FolderExists(programGroup);
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
 }
 
 OpenUnInstall::OpenUnInstall(ScriptedUi& ui, bool pump) {

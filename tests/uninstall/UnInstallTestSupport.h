@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+using testsupport::CurrentDirectoryScope;
+using testsupport::FileExists;
+using testsupport::FolderExists;
+
 // Answers UnInstall's questions from a script and records what it was asked and told.
 class ScriptedUi : public UnInstallUi {
 public:
@@ -39,8 +43,6 @@ public:
 // Working and WithoutCall are the test's stand-ins; Emulated is the emulated Palm Desktop's library.
 enum class CondMgr { Working, WithoutCall, Missing, Damaged, Emulated };
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
 bool KeyExists(HKEY root, const char* path);
 
 // A whole installation as Setup leaves it, in a scratch folder: the HotSync folder with the conduit
@@ -78,16 +80,6 @@ public:
 
 private:
     bool madeGroupParent_ = false;
-};
-
-// Changes the current directory for as long as it lives.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder);
-    ~CurrentDirectoryScope();
-
-private:
-    std::string previous_;
 };
 
 // UnInstall's dialog, created from its template in the test process. The confirmation is answered
