@@ -9,15 +9,7 @@
 
 int ScriptedUi::ShowMessage(HWND, const std::string& text, UINT style) {
     messages.push_back({text, style});
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDYES;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDYES);
 }
 
 std::optional<std::vector<std::string>> ScriptedUi::ChooseFiles(HWND) {
@@ -170,9 +162,7 @@ std::string OpenManager::ColumnHeading(int column) const {
 }
 
 void OpenManager::PressEscape() const {
-    // What the dialog's message loop does with an Escape key press.
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_ESCAPE);
 }
 
 void OpenManager::CloseBox() const {
@@ -181,11 +171,5 @@ void OpenManager::CloseBox() const {
 }
 
 void OpenManager::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }

@@ -4,6 +4,7 @@
 
 #include "manager/ManagerDialog.h"
 #include "manager/ManagerUi.h"
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
 
 #include <windows.h>

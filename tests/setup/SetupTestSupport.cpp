@@ -16,15 +16,7 @@ int ScriptedUi::ShowMessage(HWND window, const std::string& text, UINT style) {
     int bar = static_cast<int>(SendDlgItemMessageA(window, IDC_PROGRESS, PBM_GETPOS, 0, 0));
     messages.push_back({text, style, field, bar});
     owner = window;
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDNO;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDNO);
 }
 
 std::optional<std::string> ScriptedUi::ChooseFolder(HWND, const char* title) {
@@ -38,11 +30,7 @@ void ScriptedUi::RequestRestart() {
 }
 
 std::vector<std::string> ScriptedUi::Texts() const {
-    std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        texts.push_back(message.text);
-    }
-    return texts;
+    return testsupport::MessageTexts(messages);
 }
 
 std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name) {
@@ -225,13 +213,7 @@ void OpenSetup::CloseBox() const {
 }
 
 void OpenSetup::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }
 
 int OpenSetup::BarPosition() const {

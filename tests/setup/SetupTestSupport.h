@@ -5,6 +5,7 @@
 
 #include "setup/SetupDialog.h"
 #include "setup/SetupUi.h"
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
 
 #include <windows.h>

@@ -10,23 +10,11 @@
 
 int ScriptedUi::ShowMessage(HWND, const std::string& text, UINT style) {
     messages.push_back({text, style});
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDYES;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDYES);
 }
 
 std::vector<std::string> ScriptedUi::Texts() const {
-    std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        texts.push_back(message.text);
-    }
-    return texts;
+    return testsupport::MessageTexts(messages);
 }
 
 bool KeyExists(HKEY root, const char* path) {
@@ -231,15 +219,12 @@ void OpenUnInstall::PressOk() const {
 }
 
 void OpenUnInstall::PressEscape() const {
-    // What the dialog's message loop does with an Escape key press.
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_ESCAPE);
     PumpMessages();
 }
 
 void OpenUnInstall::PressEnter() const {
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_RETURN);
     PumpMessages();
 }
 
@@ -249,11 +234,5 @@ void OpenUnInstall::CloseBox() const {
 }
 
 void OpenUnInstall::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }

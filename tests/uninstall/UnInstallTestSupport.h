@@ -3,6 +3,7 @@
 // modeless in the test process.
 #pragma once
 
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
 #include "uninstall/UnInstallDialog.h"
 #include "uninstall/UnInstallUi.h"
