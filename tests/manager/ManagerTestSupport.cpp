@@ -2,6 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "settings/Settings.h"
+#include "tests/support/Registry.h"
 
 #include <commctrl.h>
 
@@ -52,13 +53,11 @@ void DeleteSettings() {
 }
 
 std::optional<DWORD> StoredNumber(const char* name) {
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    return key ? settings::ReadDword(key.get(), name) : std::nullopt;
+    return testsupport::StoredNumber(HKEY_CURRENT_USER, settings::kKeyPath, name);
 }
 
 std::optional<std::string> StoredText(const char* name) {
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    return key ? settings::ReadString(key.get(), name) : std::nullopt;
+    return testsupport::StoredText(HKEY_CURRENT_USER, settings::kKeyPath, name);
 }
 
 OpenManager::OpenManager(ScriptedUi& ui) {

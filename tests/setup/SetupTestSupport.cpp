@@ -33,26 +33,6 @@ std::vector<std::string> ScriptedUi::Texts() const {
     return testsupport::MessageTexts(messages);
 }
 
-std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    return opened ? settings::ReadDword(opened.get(), name) : std::nullopt;
-}
-
-std::optional<std::string> StoredText(HKEY root, const char* key, const char* name) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    return opened ? settings::ReadString(opened.get(), name) : std::nullopt;
-}
-
-int ValueCount(HKEY root, const char* key) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    DWORD values = 0;
-    if (!opened || RegQueryInfoKeyA(opened.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return -1;
-    }
-    return static_cast<int>(values);
-}
-
 std::optional<ShortcutInfo> ReadShortcut(const std::string& path) {
     if (!FileExists(path)) {
         return std::nullopt;
@@ -149,8 +129,7 @@ void SetHotSyncPath(const std::string& program) {
 void SetHotSyncValue(DWORD type, const std::string& bytes) {
     DeleteHotSyncKey();
     win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, layout::kHotSyncKeyPath);
-    RegSetValueExA(key.get(), layout::kHotSyncPathValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    testsupport::WriteRawValue(key.get(), layout::kHotSyncPathValue, type, bytes);
 }
 
 void DeleteHotSyncKey() {
@@ -166,8 +145,7 @@ std::string DefaultInstallFolder() {
 }
 
 void RemoveInstallationTraces() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
+    testsupport::RemoveInstallationKeys();
     testsupport::RemoveTree(ProgramGroup());
     if (auto parent = install::ProgramGroupParentFolder()) {
         RemoveDirectoryA(parent->c_str());

@@ -7,6 +7,7 @@
 #include "setup/SetupUi.h"
 #include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
+#include "tests/support/Registry.h"
 
 #include <windows.h>
 
@@ -22,6 +23,9 @@ using testsupport::CurrentDirectoryScope;
 using testsupport::FileExists;
 using testsupport::FolderExists;
 using testsupport::ReadWholeFile;
+using testsupport::StoredNumber;
+using testsupport::StoredText;
+using testsupport::ValueCount;
 
 // Answers Setup's questions from a script and records what it was asked.
 class ScriptedUi : public SetupUi {
@@ -48,11 +52,6 @@ public:
     bool visibleAtRestart = true;
     HWND owner = nullptr;
 };
-
-std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name);
-std::optional<std::string> StoredText(HKEY root, const char* key, const char* name);
-// Number of values under the key; -1 when it does not exist.
-int ValueCount(HKEY root, const char* key);
 
 // A shortcut's target and working folder, read back through the shell link object.
 struct ShortcutInfo {

@@ -17,10 +17,6 @@ std::vector<std::string> ScriptedUi::Texts() const {
     return testsupport::MessageTexts(messages);
 }
 
-bool KeyExists(HKEY root, const char* path) {
-    return static_cast<bool>(settings::OpenKey(root, path, KEY_READ));
-}
-
 namespace {
 
 void MakeFolder(const std::string& path) {
@@ -48,11 +44,6 @@ void PlaceCondMgr(CondMgr kind, const std::string& target) {
     }
 }
 
-void RemoveKeys() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
-}
-
 } // namespace
 
 FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
@@ -71,7 +62,7 @@ FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
     MakeFolder(installFolder + settings::kInboxFolderName);
     MakeFolder(installFolder + settings::kOutboxFolderName);
 
-    RemoveKeys();
+    testsupport::RemoveInstallationKeys();
     {
         win::RegKey store = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
         settings::WriteString(store.get(), settings::kPathToManager, installFolder);
@@ -109,7 +100,7 @@ FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
 }
 
 FakeInstallation::~FakeInstallation() {
-    RemoveKeys();
+    testsupport::RemoveInstallationKeys();
     if (!programGroup.empty()) {
         testsupport::RemoveTree(programGroup);
     }
@@ -125,8 +116,7 @@ void FakeInstallation::StoreString(const char* name, const std::string& value) c
 
 void FakeInstallation::StoreRaw(const char* name, DWORD type, const std::string& bytes) const {
     win::RegKey store = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegSetValueExA(store.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    testsupport::WriteRawValue(store.get(), name, type, bytes);
 }
 
 void FakeInstallation::DeleteValue(const char* name) const {

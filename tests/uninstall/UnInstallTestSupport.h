@@ -5,6 +5,7 @@
 
 #include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
+#include "tests/support/Registry.h"
 #include "uninstall/UnInstallDialog.h"
 #include "uninstall/UnInstallUi.h"
 
@@ -20,6 +21,7 @@
 using testsupport::CurrentDirectoryScope;
 using testsupport::FileExists;
 using testsupport::FolderExists;
+using testsupport::KeyExists;
 
 // Answers UnInstall's questions from a script and records what it was asked and told.
 class ScriptedUi : public UnInstallUi {
@@ -43,8 +45,6 @@ public:
 
 // Working and WithoutCall are the test's stand-ins; Emulated is the emulated Palm Desktop's library.
 enum class CondMgr { Working, WithoutCall, Missing, Damaged, Emulated };
-
-bool KeyExists(HKEY root, const char* path);
 
 // A whole installation as Setup leaves it, in a scratch folder: the HotSync folder with the conduit
 // and a Conduit Manager stand-in, the install folder with its files, Inbox and Outbox, the Settings
