@@ -14,8 +14,6 @@ BOOL ManagerApp::InitInstance() {
     const ComInitialization com;
     Win32ManagerUi ui;
     ManagerDialog dialog(ui);
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-    m_pMainWnd = nullptr;
+    RunMainDialog(dialog);
     return FALSE;
 }

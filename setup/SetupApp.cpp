@@ -78,8 +78,6 @@ BOOL SetupApp::InitInstance() {
     const ComInitialization com;
     Win32SetupUi ui;
     SetupDialog dialog(ui);
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-    m_pMainWnd = nullptr;
+    RunMainDialog(dialog);
     return FALSE;
 }
