@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+class CDialog;
 class CWnd;
 
 class CWinApp {
@@ -24,6 +25,10 @@ public:
     HINSTANCE m_hInstance = nullptr;
     // The program's main window while it runs (a dialog program's dialog), or null.
     CWnd* m_pMainWnd = nullptr;
+
+protected:
+    // Runs a dialog program's dialog modally as the main window.
+    void RunMainDialog(CDialog& dialog);
 };
 
 // The one application object of this module, or null.

@@ -1,23 +1,13 @@
 #include "manager/ManagerUi.h"
 
+#include "framework/ShellFolders.h"
 #include "manager/OutgoingFiles.h"
 
 #include <commdlg.h>
-#include <shlobj.h>
 
 namespace {
 
 constexpr DWORD kFileNameBufferSize = 8192;
-
-// Frees the shell's item id list of the folder chooser's answer.
-struct ItemIdList {
-    LPITEMIDLIST items = nullptr;
-    ~ItemIdList() {
-        if (items != nullptr) {
-            CoTaskMemFree(items);
-        }
-    }
-};
 
 } // namespace
 
@@ -43,19 +33,7 @@ std::optional<std::vector<std::string>> Win32ManagerUi::ChooseFiles(HWND owner) 
 }
 
 std::optional<std::string> Win32ManagerUi::ChooseFolder(HWND owner, const char* title) {
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA request = {};
-    request.hwndOwner = owner;
-    request.pszDisplayName = displayName;
-    request.lpszTitle = title;
-    request.ulFlags = BIF_RETURNONLYFSDIRS;
-    ItemIdList chosen;
-    chosen.items = SHBrowseForFolderA(&request);
-    char path[MAX_PATH] = {};
-    if (chosen.items == nullptr || !SHGetPathFromIDListA(chosen.items, path) || path[0] == '\0') {
-        return std::nullopt;
-    }
-    return std::string(path);
+    return ChooseFileSystemFolder(owner, title);
 }
 
 std::vector<std::string> SplitFileSelection(const char* buffer, size_t size) {

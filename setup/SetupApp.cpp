@@ -1,12 +1,12 @@
 #include "setup/SetupApp.h"
 
+#include "framework/ComInitialization.h"
 #include "install/CommandLine.h"
 
 #include "setup/SetupDialog.h"
 #include "setup/resource.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 namespace {
 
@@ -75,17 +75,9 @@ BOOL SetupApp::InitInstance() {
                                    : static_cast<int>(SetupOutcome::BadCommandLine);
         return FALSE;
     }
-    // The shell's folder picker needs COM on this thread.
-    HRESULT com = CoInitialize(nullptr);
-    {
-        Win32SetupUi ui;
-        SetupDialog dialog(ui);
-        m_pMainWnd = &dialog;
-        dialog.DoModal();
-        m_pMainWnd = nullptr;
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
+    const ComInitialization com;
+    Win32SetupUi ui;
+    SetupDialog dialog(ui);
+    RunMainDialog(dialog);
     return FALSE;
 }

@@ -17,8 +17,6 @@ BOOL UnInstallApp::InitInstance() {
         return FALSE;
     }
     UnInstallDialog dialog(ui);
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-    m_pMainWnd = nullptr;
+    RunMainDialog(dialog);
     return FALSE;
 }

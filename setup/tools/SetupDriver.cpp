@@ -5,59 +5,25 @@
 // its text: the first --answer whose PART occurs in the text names the button; a box that no
 // answer matches gets No (a question) or OK. Prints one line "message: TEXT" per box (line breaks
 // as \n), then "exit: CODE". Exits 0 when Setup ended, 1 when it did not within a minute.
+#include "install/tools/DriverWindows.h"
 #include "setup/resource.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
+// Setup's dialog and its message boxes.
+constexpr const char* kDialogClass = "#32770";
 
 struct Answer {
     std::string part;
     int button;
 };
-
-struct Search {
-    DWORD process;
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<Search*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[128] = {};
-    char kind[32] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    GetClassNameA(window, kind, sizeof(kind));
-    if (owner == search->process && std::string(kind) == "#32770" && std::string(title) == search->caption &&
-        IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD process, const char* caption) {
-    Search search = {process, caption, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c == '\n' ? std::string("\\n") : c == '\r' ? std::string() : std::string(1, c);
-    }
-    return out;
-}
 
 int ButtonFor(const std::string& text, HWND box, const std::vector<Answer>& answers) {
     for (const Answer& answer : answers) {
@@ -70,35 +36,26 @@ int ButtonFor(const std::string& text, HWND box, const std::vector<Answer>& answ
 
 // Answers one open message box of the process; false when none is open.
 bool AnswerMessageBox(DWORD process, const std::vector<Answer>& answers) {
-    HWND box = FindProcessWindow(process, "Installation");
+    HWND box = driver::FindVisibleWindow(process, "Installation", kDialogClass);
     if (box == nullptr) {
         return false;
     }
     char text[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-    std::printf("message: %s\n", Escaped(text).c_str());
+    GetDlgItemTextA(box, driver::kMessageTextId, text, sizeof(text));
+    std::printf("message: %s\n", driver::OneLine(text).c_str());
     std::fflush(stdout);
     int button = ButtonFor(text, box, answers);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    // Wait until this box has gone before looking for the next one.
-    DWORD start = GetTickCount();
-    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < kTimeoutMs) {
-        Sleep(10);
-    }
+    driver::WaitUntilGone(box, kTimeoutMs);
     return true;
 }
 
 int Run(const std::string& program, const std::string* folder, bool cancel,
         const std::vector<Answer>& answers) {
     std::string programFolder = program.substr(0, program.find_last_of('\\') + 1);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    std::string commandLine = "\"" + program + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        programFolder.empty() ? nullptr : programFolder.c_str(), &startup, &started)) {
-        std::fprintf(stderr, "cannot start %s\n", program.c_str());
+    if (!driver::StartProgram(program, programFolder.empty() ? nullptr : programFolder.c_str(), started)) {
         return 1;
     }
     CloseHandle(started.hThread);
@@ -114,7 +71,9 @@ int Run(const std::string& program, const std::string* folder, bool cancel,
         if (AnswerMessageBox(started.dwProcessId, answers)) {
             continue;
         }
-        HWND dialog = pressed ? nullptr : FindProcessWindow(started.dwProcessId, "Kestrin installation");
+        HWND dialog =
+            pressed ? nullptr
+                    : driver::FindVisibleWindow(started.dwProcessId, "Kestrin installation", kDialogClass);
         if (dialog != nullptr) {
             if (folder != nullptr) {
                 SendMessageA(GetDlgItem(dialog, IDC_FOLDER), WM_SETTEXT, 0,

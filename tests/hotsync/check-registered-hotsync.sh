@@ -12,17 +12,8 @@ prefix="$build/palm-desktop-test"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-export WINEPREFIX="$prefix" WINEARCH=win32 HOME="$build/winehome"
-export WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
-stop_server() { wineserver -k >/dev/null 2>&1 </dev/null || true; }
-trap stop_server EXIT
+source "$source_dir/tests/support/palm-desktop-pc.sh"
 
-stop_server
-rm -rf "$prefix"
-"$source_dir/scripts/palm-desktop.sh" "$prefix" "$build" >/dev/null || { echo "FAIL: palm-desktop.sh"; exit 1; }
-drive="$prefix/drive_c"
-
-run() { wine "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 condmgr() { run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' "$@"; }
 handheld() { run "$bin/handheld.exe" "$1" 'C:\Palm\Handheld' "${@:2}"; }
 hotsync() { run 'C:\Palm\HotSync.exe'; }

@@ -14,19 +14,10 @@ prefix="$build/product-life-$mode"
 failures=0
 fail() { echo "FAIL ($mode): $*"; failures=$((failures + 1)); }
 
-export WINEPREFIX="$prefix" WINEARCH=win32 HOME="$build/winehome"
-export WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
-stop_server() { wineserver -k >/dev/null 2>&1 </dev/null || true; }
-trap stop_server EXIT
-
-stop_server
-rm -rf "$prefix"
-"$source_dir/scripts/palm-desktop.sh" "$prefix" "$build" >/dev/null || { echo "FAIL: palm-desktop.sh"; exit 1; }
-drive="$prefix/drive_c"
+source "$source_dir/tests/support/palm-desktop-pc.sh"
 install_dir="$drive/Program Files/Orvelle/Kestrin Manager"
 install_win='C:\Program Files\Orvelle\Kestrin Manager'
 
-run() { wine "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 handheld() { run "$bin/handheld.exe" "$1" 'C:\Palm\Handheld' "${@:2}"; }
 registrations() { run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' list; }
 reg_value() { run reg query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }

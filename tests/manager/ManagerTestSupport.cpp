@@ -2,6 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "settings/Settings.h"
+#include "tests/support/Registry.h"
 
 #include <commctrl.h>
 
@@ -9,15 +10,7 @@
 
 int ScriptedUi::ShowMessage(HWND, const std::string& text, UINT style) {
     messages.push_back({text, style});
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDYES;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDYES);
 }
 
 std::optional<std::vector<std::string>> ScriptedUi::ChooseFiles(HWND) {
@@ -41,15 +34,6 @@ std::string ScratchFolder::MakeFolder(const std::string& name) const {
     return path;
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    return testsupport::ReadBytes(path).value_or("<missing>");
-}
-
 void StoreSettings(const StoredSettings& values) {
     DeleteSettings();
     win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
@@ -69,24 +53,11 @@ void DeleteSettings() {
 }
 
 std::optional<DWORD> StoredNumber(const char* name) {
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    return key ? settings::ReadDword(key.get(), name) : std::nullopt;
+    return testsupport::StoredNumber(HKEY_CURRENT_USER, settings::kKeyPath, name);
 }
 
 std::optional<std::string> StoredText(const char* name) {
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    return key ? settings::ReadString(key.get(), name) : std::nullopt;
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
+    return testsupport::StoredText(HKEY_CURRENT_USER, settings::kKeyPath, name);
 }
 
 OpenManager::OpenManager(ScriptedUi& ui) {
@@ -190,9 +161,7 @@ std::string OpenManager::ColumnHeading(int column) const {
 }
 
 void OpenManager::PressEscape() const {
-    // What the dialog's message loop does with an Escape key press.
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_ESCAPE);
 }
 
 void OpenManager::CloseBox() const {
@@ -201,11 +170,5 @@ void OpenManager::CloseBox() const {
 }
 
 void OpenManager::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }

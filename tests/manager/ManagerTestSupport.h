@@ -4,6 +4,7 @@
 
 #include "manager/ManagerDialog.h"
 #include "manager/ManagerUi.h"
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
 
 #include <windows.h>
@@ -13,6 +14,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+using testsupport::CurrentDirectoryScope;
+using testsupport::FileExists;
+using testsupport::ReadWholeFile;
 
 // Answers the manager's questions from a script and records what it was asked.
 class ScriptedUi : public ManagerUi {
@@ -43,10 +48,6 @@ public:
     std::string MakeFolder(const std::string& name) const;
 };
 
-bool FileExists(const std::string& path);
-// The file's content, or "<missing>".
-std::string ReadWholeFile(const std::string& path);
-
 // The values a test stores before it opens the manager.
 struct StoredSettings {
     std::string outgoingFolder;
@@ -61,16 +62,6 @@ void StoreSettings(const StoredSettings& values);
 void DeleteSettings();
 std::optional<DWORD> StoredNumber(const char* name);
 std::optional<std::string> StoredText(const char* name);
-
-// Changes the current directory for as long as it lives.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder);
-    ~CurrentDirectoryScope();
-
-private:
-    std::string previous_;
-};
 
 // The manager's dialog, created from its template in the test process and driven by messages.
 class OpenManager {

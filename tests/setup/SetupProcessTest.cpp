@@ -1,6 +1,6 @@
 #include "SetupTestSupport.h"
 
-#include "win/Handles.h"
+#include "tests/support/Processes.h"
 
 #include <doctest/doctest.h>
 
@@ -8,41 +8,11 @@ namespace {
 
 const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
 
-struct Finished {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
+using Finished = testsupport::ProgramRun;
 
 // Runs a command line to its end (two minutes at most) with its output in a file.
 Finished RunProgram(const std::string& commandLine, const std::string& outputFile) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    win::File output(CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.get();
-    startup.hStdError = output.get();
-    PROCESS_INFORMATION started = {};
-    std::string line = commandLine;
-    Finished finished;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started)) {
-        return finished;
-    }
-    win::KernelHandle process(started.hProcess);
-    win::KernelHandle thread(started.hThread);
-    if (WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 1);
-    }
-    GetExitCodeProcess(process.get(), &finished.exitCode);
-    output.reset();
-    for (char c : testsupport::ReadBytes(outputFile).value_or("")) {
-        if (c != '\r') {
-            finished.output += c;
-        }
-    }
-    return finished;
+    return testsupport::RunProgram(commandLine, outputFile, 120000, nullptr, CREATE_NO_WINDOW);
 }
 
 std::string BuiltProgram(const char* name) {

@@ -16,15 +16,7 @@ int ScriptedUi::ShowMessage(HWND window, const std::string& text, UINT style) {
     int bar = static_cast<int>(SendDlgItemMessageA(window, IDC_PROGRESS, PBM_GETPOS, 0, 0));
     messages.push_back({text, style, field, bar});
     owner = window;
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDNO;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDNO);
 }
 
 std::optional<std::string> ScriptedUi::ChooseFolder(HWND, const char* title) {
@@ -38,45 +30,7 @@ void ScriptedUi::RequestRestart() {
 }
 
 std::vector<std::string> ScriptedUi::Texts() const {
-    std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        texts.push_back(message.text);
-    }
-    return texts;
-}
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    return testsupport::ReadBytes(path).value_or("<missing>");
-}
-
-std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    return opened ? settings::ReadDword(opened.get(), name) : std::nullopt;
-}
-
-std::optional<std::string> StoredText(HKEY root, const char* key, const char* name) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    return opened ? settings::ReadString(opened.get(), name) : std::nullopt;
-}
-
-int ValueCount(HKEY root, const char* key) {
-    win::RegKey opened = settings::OpenKey(root, key, KEY_READ);
-    DWORD values = 0;
-    if (!opened || RegQueryInfoKeyA(opened.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return -1;
-    }
-    return static_cast<int>(values);
+    return testsupport::MessageTexts(messages);
 }
 
 std::optional<ShortcutInfo> ReadShortcut(const std::string& path) {
@@ -107,17 +61,6 @@ std::optional<ShortcutInfo> ReadShortcut(const std::string& path) {
         CoUninitialize();
     }
     return info;
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
 }
 
 namespace {
@@ -186,8 +129,7 @@ void SetHotSyncPath(const std::string& program) {
 void SetHotSyncValue(DWORD type, const std::string& bytes) {
     DeleteHotSyncKey();
     win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, layout::kHotSyncKeyPath);
-    RegSetValueExA(key.get(), layout::kHotSyncPathValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    testsupport::WriteRawValue(key.get(), layout::kHotSyncPathValue, type, bytes);
 }
 
 void DeleteHotSyncKey() {
@@ -203,8 +145,7 @@ std::string DefaultInstallFolder() {
 }
 
 void RemoveInstallationTraces() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
+    testsupport::RemoveInstallationKeys();
     testsupport::RemoveTree(ProgramGroup());
     if (auto parent = install::ProgramGroupParentFolder()) {
         RemoveDirectoryA(parent->c_str());
@@ -250,13 +191,7 @@ void OpenSetup::CloseBox() const {
 }
 
 void OpenSetup::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }
 
 int OpenSetup::BarPosition() const {

@@ -5,7 +5,9 @@
 
 #include "setup/SetupDialog.h"
 #include "setup/SetupUi.h"
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
+#include "tests/support/Registry.h"
 
 #include <windows.h>
 
@@ -16,6 +18,14 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+using testsupport::CurrentDirectoryScope;
+using testsupport::FileExists;
+using testsupport::FolderExists;
+using testsupport::ReadWholeFile;
+using testsupport::StoredNumber;
+using testsupport::StoredText;
+using testsupport::ValueCount;
 
 // Answers Setup's questions from a script and records what it was asked.
 class ScriptedUi : public SetupUi {
@@ -43,15 +53,6 @@ public:
     HWND owner = nullptr;
 };
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-std::string ReadWholeFile(const std::string& path);
-
-std::optional<DWORD> StoredNumber(HKEY root, const char* key, const char* name);
-std::optional<std::string> StoredText(HKEY root, const char* key, const char* name);
-// Number of values under the key; -1 when it does not exist.
-int ValueCount(HKEY root, const char* key);
-
 // A shortcut's target and working folder, read back through the shell link object.
 struct ShortcutInfo {
     std::string target;
@@ -59,16 +60,6 @@ struct ShortcutInfo {
     std::string arguments;
 };
 std::optional<ShortcutInfo> ReadShortcut(const std::string& path);
-
-// Changes the current directory for as long as it lives.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder);
-    ~CurrentDirectoryScope();
-
-private:
-    std::string previous_;
-};
 
 // Which double of a library a world puts in place.
 enum class Double { Working, Incomplete, Missing, Real };

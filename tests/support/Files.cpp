@@ -94,4 +94,29 @@ ScratchFolder::~ScratchFolder() {
     RemoveTree(holder_);
 }
 
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    return ReadBytes(path).value_or("<missing>");
+}
+
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof(current), current);
+    previous_ = current;
+    SetCurrentDirectoryA(folder.c_str());
+}
+
+CurrentDirectoryScope::~CurrentDirectoryScope() {
+    SetCurrentDirectoryA(previous_.c_str());
+}
+
 } // namespace testsupport

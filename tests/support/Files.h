@@ -16,8 +16,25 @@ std::set<std::string> Entries(const std::string& folder);
 // Removes a folder with everything in it, read-only files included.
 void RemoveTree(const std::string& path);
 
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
+// The file's content, or "<missing>".
+std::string ReadWholeFile(const std::string& path);
+
+// Changes the current directory for as long as it lives.
+class CurrentDirectoryScope {
+public:
+    explicit CurrentDirectoryScope(const std::string& folder);
+    ~CurrentDirectoryScope();
+    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+
+private:
+    std::string previous_;
+};
 
 // A new, empty folder, named after the label, alone in a folder of its own under the temporary
 // folder; both are removed with everything in them at the end.

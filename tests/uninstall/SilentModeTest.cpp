@@ -4,47 +4,19 @@
 
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
+#include "tests/support/Processes.h"
 #include "uninstall/Removal.h"
 
 #include <doctest/doctest.h>
 
 namespace {
 
-struct Finished {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string output;
-};
+using Finished = testsupport::ProgramRun;
 
 // Runs a program of the test's folder with its output in a file, waiting at most a minute.
 Finished RunProgram(const std::string& commandLine, const testsupport::ScratchFolder& scratch) {
-    Finished finished;
-    std::string outputPath = scratch / "output.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    win::File output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.get();
-    startup.hStdError = output.get();
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        testsupport::ProgramFolder().c_str(), &startup, &process)) {
-        return finished;
-    }
-    win::KernelHandle processHandle(process.hProcess);
-    win::KernelHandle thread(process.hThread);
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
-    GetExitCodeProcess(process.hProcess, &finished.exitCode);
-    output.reset();
-    finished.output = testsupport::ReadBytes(outputPath).value_or("");
-    finished.output.erase(std::remove(finished.output.begin(), finished.output.end(), '\r'),
-                          finished.output.end());
-    return finished;
+    return testsupport::RunProgram(commandLine, scratch / "output.txt", 60000,
+                                   testsupport::ProgramFolder().c_str());
 }
 
 std::string InProgramFolder(const char* name) {

@@ -10,37 +10,11 @@
 
 int ScriptedUi::ShowMessage(HWND, const std::string& text, UINT style) {
     messages.push_back({text, style});
-    if ((style & MB_TYPEMASK) != MB_YESNO) {
-        return IDOK;
-    }
-    if (answers.empty()) {
-        return IDYES;
-    }
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return testsupport::NextAnswer(answers, style, IDYES);
 }
 
 std::vector<std::string> ScriptedUi::Texts() const {
-    std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        texts.push_back(message.text);
-    }
-    return texts;
-}
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool KeyExists(HKEY root, const char* path) {
-    return static_cast<bool>(settings::OpenKey(root, path, KEY_READ));
+    return testsupport::MessageTexts(messages);
 }
 
 namespace {
@@ -70,11 +44,6 @@ void PlaceCondMgr(CondMgr kind, const std::string& target) {
     }
 }
 
-void RemoveKeys() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
-}
-
 } // namespace
 
 FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
@@ -93,7 +62,7 @@ FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
     MakeFolder(installFolder + settings::kInboxFolderName);
     MakeFolder(installFolder + settings::kOutboxFolderName);
 
-    RemoveKeys();
+    testsupport::RemoveInstallationKeys();
     {
         win::RegKey store = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
         settings::WriteString(store.get(), settings::kPathToManager, installFolder);
@@ -131,7 +100,7 @@ FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
 }
 
 FakeInstallation::~FakeInstallation() {
-    RemoveKeys();
+    testsupport::RemoveInstallationKeys();
     if (!programGroup.empty()) {
         testsupport::RemoveTree(programGroup);
     }
@@ -147,8 +116,7 @@ void FakeInstallation::StoreString(const char* name, const std::string& value) c
 
 void FakeInstallation::StoreRaw(const char* name, DWORD type, const std::string& bytes) const {
     win::RegKey store = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
-    RegSetValueExA(store.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    testsupport::WriteRawValue(store.get(), name, type, bytes);
 }
 
 void FakeInstallation::DeleteValue(const char* name) const {
@@ -178,17 +146,6 @@ bool FakeInstallation::EverythingRemoved() const {
            !FolderExists(installFolder + settings::kOutboxFolderName) &&
            !KeyExists(HKEY_CURRENT_USER, settings::kKeyPath) &&
            !KeyExists(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath) && !FolderExists(programGroup);
-}
-
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
-    SetCurrentDirectoryA(folder.c_str());
-}
-
-CurrentDirectoryScope::~CurrentDirectoryScope() {
-    SetCurrentDirectoryA(previous_.c_str());
 }
 
 OpenUnInstall::OpenUnInstall(ScriptedUi& ui, bool pump) {
@@ -252,15 +209,12 @@ void OpenUnInstall::PressOk() const {
 }
 
 void OpenUnInstall::PressEscape() const {
-    // What the dialog's message loop does with an Escape key press.
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_ESCAPE);
     PumpMessages();
 }
 
 void OpenUnInstall::PressEnter() const {
-    MSG message = {GetFocus() != nullptr ? GetFocus() : window(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-    IsDialogMessageA(window(), &message);
+    testsupport::PressKey(window(), VK_RETURN);
     PumpMessages();
 }
 
@@ -270,11 +224,5 @@ void OpenUnInstall::CloseBox() const {
 }
 
 void OpenUnInstall::PumpMessages() const {
-    MSG message = {};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsOpen() || !IsDialogMessageA(window(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    testsupport::PumpMessages(window());
 }

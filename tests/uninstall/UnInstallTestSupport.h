@@ -3,7 +3,9 @@
 // modeless in the test process.
 #pragma once
 
+#include "tests/support/Dialogs.h"
 #include "tests/support/Files.h"
+#include "tests/support/Registry.h"
 #include "uninstall/UnInstallDialog.h"
 #include "uninstall/UnInstallUi.h"
 
@@ -15,6 +17,11 @@
 #include <set>
 #include <string>
 #include <vector>
+
+using testsupport::CurrentDirectoryScope;
+using testsupport::FileExists;
+using testsupport::FolderExists;
+using testsupport::KeyExists;
 
 // Answers UnInstall's questions from a script and records what it was asked and told.
 class ScriptedUi : public UnInstallUi {
@@ -38,10 +45,6 @@ public:
 
 // Working and WithoutCall are the test's stand-ins; Emulated is the emulated Palm Desktop's library.
 enum class CondMgr { Working, WithoutCall, Missing, Damaged, Emulated };
-
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
-bool KeyExists(HKEY root, const char* path);
 
 // A whole installation as Setup leaves it, in a scratch folder: the HotSync folder with the conduit
 // and a Conduit Manager stand-in, the install folder with its files, Inbox and Outbox, the Settings
@@ -78,16 +81,6 @@ public:
 
 private:
     bool madeGroupParent_ = false;
-};
-
-// Changes the current directory for as long as it lives.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder);
-    ~CurrentDirectoryScope();
-
-private:
-    std::string previous_;
 };
 
 // UnInstall's dialog, created from its template in the test process. The confirmation is answered

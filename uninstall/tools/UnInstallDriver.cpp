@@ -12,6 +12,7 @@
 //   warning shown|hidden      the warning group
 //   exit <code>               the program's exit code
 // Exits 0 when the program ended, 1 on a time-out or when it could not be started.
+#include "install/tools/DriverWindows.h"
 #include "uninstall/resource.h"
 
 #include <windows.h>
@@ -25,53 +26,17 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 constexpr const char* kCaption = "UnInstallation";
 constexpr const char* kDialogTitle = "Kestrin uninstaller";
-// The message box's text control.
-constexpr int kMessageTextId = 0xFFFF;
-
-struct Search {
-    DWORD processId;
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
-        std::strcmp(title, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindVisible(DWORD processId, const char* title) {
-    Search search = {processId, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 std::string Text(HWND window) {
     char text[1024] = {};
     GetWindowTextA(window, text, sizeof(text));
-    std::string result;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c == '\n') {
-            result += "\\n";
-        } else if (*c != '\r') {
-            result += *c;
-        }
-    }
-    return result;
+    return driver::OneLine(text);
 }
 
 // Answers a message box by its text: the confirmation with `confirm`, the restart question No, any
 // other message OK.
 void Answer(HWND box, bool confirm) {
-    std::string text = Text(GetDlgItem(box, kMessageTextId));
+    std::string text = Text(GetDlgItem(box, driver::kMessageTextId));
     std::printf("message %s\n", text.c_str());
     std::fflush(stdout);
     int button = IDOK;
@@ -81,11 +46,7 @@ void Answer(HWND box, bool confirm) {
         button = IDNO;
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    // Wait until the box has gone, so that it is not answered twice.
-    for (DWORD start = GetTickCount();
-         IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < kTimeoutMs;) {
-        Sleep(10);
-    }
+    driver::WaitUntilGone(box, kTimeoutMs);
 }
 
 void ReportDialog(HWND dialog) {
@@ -109,11 +70,11 @@ bool Drive(const PROCESS_INFORMATION& process, bool confirm, bool leaveOpen) {
             std::printf("timeout\n");
             return false;
         }
-        if (HWND box = FindVisible(process.dwProcessId, kCaption)) {
+        if (HWND box = driver::FindVisibleWindow(process.dwProcessId, kCaption)) {
             Answer(box, confirm);
             continue;
         }
-        HWND dialog = FindVisible(process.dwProcessId, kDialogTitle);
+        HWND dialog = driver::FindVisibleWindow(process.dwProcessId, kDialogTitle);
         HWND ok = dialog != nullptr ? GetDlgItem(dialog, IDCANCEL) : nullptr;
         if (!okPressed && ok != nullptr && IsWindowEnabled(ok)) {
             ReportDialog(dialog);
@@ -128,15 +89,7 @@ bool Drive(const PROCESS_INFORMATION& process, bool confirm, bool leaveOpen) {
 }
 
 bool Start(const char* program, PROCESS_INFORMATION& process) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string commandLine = std::string("\"") + program + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        std::fprintf(stderr, "cannot start %s\n", program);
-        return false;
-    }
-    return true;
+    return driver::StartProgram(program, nullptr, process);
 }
 
 int StartAndLeaveOpen(const char* program) {
@@ -151,7 +104,7 @@ int StartAndLeaveOpen(const char* program) {
 }
 
 int PrintRect() {
-    HWND dialog = FindVisible(0, kDialogTitle);
+    HWND dialog = driver::FindVisibleWindow(0, kDialogTitle);
     if (dialog == nullptr) {
         return 1;
     }
@@ -162,7 +115,7 @@ int PrintRect() {
 }
 
 int Finish() {
-    HWND dialog = FindVisible(0, kDialogTitle);
+    HWND dialog = driver::FindVisibleWindow(0, kDialogTitle);
     if (dialog == nullptr) {
         return 1;
     }
@@ -171,7 +124,7 @@ int Finish() {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
     for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
-        if (HWND box = FindVisible(processId, kCaption)) {
+        if (HWND box = driver::FindVisibleWindow(processId, kCaption)) {
             Answer(box, false);
         }
     }
