@@ -8,16 +8,6 @@
 
 namespace {
 
-std::wstring ToWide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) {
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    }
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
 // The wide-character calls reach every name, whatever the code page makes of it.
 bool RemoveWideTree(const std::wstring& path) {
     WIN32_FIND_DATAW found = {};
@@ -54,7 +44,7 @@ bool PathExists(const std::string& path) {
 }
 
 bool RemoveTree(const std::string& path) {
-    return RemoveWideTree(ToWide(path));
+    return RemoveWideTree(settings::ToWide(path));
 }
 
 WorkingFolder::~WorkingFolder() {
@@ -198,7 +188,7 @@ bool OwnedFile::MoveTo(const std::string& target, bool replaceExisting) {
 std::vector<std::string> PlainFilesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found = {};
-    win::FindHandle listing(FindFirstFileW((ToWide(folder) + L"\\*").c_str(), &found));
+    win::FindHandle listing(FindFirstFileW((settings::ToWide(folder) + L"\\*").c_str(), &found));
     if (!listing) {
         return names;
     }

@@ -36,17 +36,6 @@ ULONGLONG SizeOf(DWORD high, DWORD low) {
     return (static_cast<ULONGLONG>(high) << 32) | low;
 }
 
-std::wstring ToWide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
 } // namespace
 
 bool IsReservedName(const std::string& name) {
@@ -95,6 +84,17 @@ const char* DescribeVerdict(OutgoingVerdict verdict) {
 
 OutgoingVerdict JudgeOutgoingEntry(const WIN32_FIND_DATAA& entry) {
     return Judge(entry.dwFileAttributes, SizeOf(entry.nFileSizeHigh, entry.nFileSizeLow), entry.cFileName);
+}
+
+std::wstring ToWide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
 }
 
 bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {

@@ -59,6 +59,8 @@ struct OutgoingEntry {
     WIN32_FIND_DATAA AnsiFindData() const;
 };
 
+// The wide form of an ANSI text; empty when it has none.
+std::wstring ToWide(const std::string& text);
 // The ANSI form of a wide name, and whether it turns back into exactly that name.
 bool ToAnsiName(const std::wstring& wideName, std::string& ansiName);
 
