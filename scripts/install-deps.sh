@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine64 wine32:i386
-  xvfb xauth imagemagick fonts-wine fonts-liberation
+  xvfb xauth imagemagick fonts-wine fonts-liberation fonts-comic-neue
   doctest-dev
   p7zip-full unar icoutils
   python3 libarchive-tools libpalm-pdb-perl liblnk-utils

@@ -5,6 +5,11 @@
 // its text: the first --answer whose PART occurs in the text names the button; a box that no
 // answer matches gets No (a question) or OK. Prints one line "message: TEXT" per box (line breaks
 // as \n), then "exit: CODE". Exits 0 when Setup ended, 1 when it did not within a minute.
+//   SetupDriver start SETUP_EXE   starts SETUP_EXE in its own folder and waits for its dialog, which
+//                                 it leaves open; exits 0 once the dialog shows, 1 otherwise
+//   SetupDriver rect              prints the open dialog's window rectangle: left top width height
+//   SetupDriver cancel            presses Cancel on the open dialog, answers the abort question Yes
+//                                 and waits until the dialog has gone
 #include "install/tools/DriverWindows.h"
 #include "setup/resource.h"
 
@@ -19,6 +24,7 @@ namespace {
 constexpr DWORD kTimeoutMs = 60000;
 // Setup's dialog and its message boxes.
 constexpr const char* kDialogClass = "#32770";
+constexpr const char* kDialogCaption = "Kestrin installation";
 
 struct Answer {
     std::string part;
@@ -51,14 +57,26 @@ bool AnswerMessageBox(DWORD process, const std::vector<Answer>& answers) {
     return true;
 }
 
-int Run(const std::string& program, const std::string* folder, bool cancel,
-        const std::vector<Answer>& answers) {
+HWND FindDialog(DWORD process) {
+    return driver::FindVisibleWindow(process, kDialogCaption, kDialogClass);
+}
+
+// Starts the program in its own folder.
+bool Start(const std::string& program, PROCESS_INFORMATION& started) {
     std::string programFolder = program.substr(0, program.find_last_of('\\') + 1);
-    PROCESS_INFORMATION started = {};
     if (!driver::StartProgram(program, programFolder.empty() ? nullptr : programFolder.c_str(), started)) {
-        return 1;
+        return false;
     }
     CloseHandle(started.hThread);
+    return true;
+}
+
+int Run(const std::string& program, const std::string* folder, bool cancel,
+        const std::vector<Answer>& answers) {
+    PROCESS_INFORMATION started = {};
+    if (!Start(program, started)) {
+        return 1;
+    }
     DWORD start = GetTickCount();
     bool pressed = false;
     while (WaitForSingleObject(started.hProcess, 10) == WAIT_TIMEOUT) {
@@ -71,9 +89,7 @@ int Run(const std::string& program, const std::string* folder, bool cancel,
         if (AnswerMessageBox(started.dwProcessId, answers)) {
             continue;
         }
-        HWND dialog =
-            pressed ? nullptr
-                    : driver::FindVisibleWindow(started.dwProcessId, "Kestrin installation", kDialogClass);
+        HWND dialog = pressed ? nullptr : FindDialog(started.dwProcessId);
         if (dialog != nullptr) {
             if (folder != nullptr) {
                 SendMessageA(GetDlgItem(dialog, IDC_FOLDER), WM_SETTEXT, 0,
@@ -90,13 +106,68 @@ int Run(const std::string& program, const std::string* folder, bool cancel,
     return 0;
 }
 
+int StartAndLeaveOpen(const std::string& program) {
+    PROCESS_INFORMATION started = {};
+    if (!Start(program, started)) {
+        return 1;
+    }
+    bool shown = false;
+    for (DWORD start = GetTickCount(); !shown && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
+        if (WaitForSingleObject(started.hProcess, 0) != WAIT_TIMEOUT) {
+            break;
+        }
+        shown = FindDialog(started.dwProcessId) != nullptr;
+    }
+    CloseHandle(started.hProcess);
+    if (!shown) {
+        std::fprintf(stderr, "Setup's dialog did not show\n");
+    }
+    return shown ? 0 : 1;
+}
+
+int PrintRect() {
+    HWND dialog = FindDialog(0);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int CancelOpenDialog() {
+    HWND dialog = FindDialog(0);
+    if (dialog == nullptr) {
+        return 1;
+    }
+    DWORD process = 0;
+    GetWindowThreadProcessId(dialog, &process);
+    PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    const std::vector<Answer> abort = {{"abort", IDYES}};
+    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
+        AnswerMessageBox(process, abort);
+    }
+    return IsWindow(dialog) ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "start") {
+        return StartAndLeaveOpen(argv[2]);
+    }
+    if (argc == 2 && std::string(argv[1]) == "rect") {
+        return PrintRect();
+    }
+    if (argc == 2 && std::string(argv[1]) == "cancel") {
+        return CancelOpenDialog();
+    }
     if (argc < 3 || std::string(argv[1]) != "run") {
         std::fprintf(
             stderr,
-            "usage: SetupDriver run SETUP_EXE [--folder TEXT] [--cancel] [--answer PART=yes|no|ok]...\n");
+            "usage: SetupDriver run SETUP_EXE [--folder TEXT] [--cancel] [--answer PART=yes|no|ok]... | "
+            "start SETUP_EXE | rect | cancel\n");
         return 1;
     }
     std::string folder;
