@@ -2,11 +2,13 @@
 
 #include "framework/ComInitialization.h"
 #include "install/CommandLine.h"
-
 #include "setup/SetupDialog.h"
 #include "setup/resource.h"
 
 #include <commctrl.h>
+
+#include <cctype>
+#include <optional>
 
 namespace {
 
@@ -19,15 +21,32 @@ void RunUntilEnded(HWND window) {
     }
 }
 
+// The folder of a "/D=folder" switch, which takes the rest of the line. Windows quotes an argument
+// that holds a space, so the switch may come as "/D=folder" in quotes, or its folder alone quoted.
+std::optional<std::string> FolderSwitchValue(const std::string& rest) {
+    const bool quoted = !rest.empty() && rest[0] == '"';
+    std::string text = quoted ? rest.substr(1) : rest;
+    if (text.size() < 3 || text[0] != '/' || std::toupper(static_cast<unsigned char>(text[1])) != 'D' ||
+        text[2] != '=') {
+        return std::nullopt;
+    }
+    std::string folder = install::TrimmedBlanks(text.substr(3));
+    if (quoted && !folder.empty() && folder.back() == '"') {
+        folder.pop_back();
+    } else if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') {
+        folder = folder.substr(1, folder.size() - 2);
+    }
+    return folder;
+}
+
 } // namespace
 
 SetupCommandLine ParseSetupArguments(const std::string& arguments) {
     SetupCommandLine line;
     std::string rest = install::TrimmedBlanks(arguments);
     while (!rest.empty()) {
-        if (rest.size() >= 3 && rest[0] == '/' && std::toupper(static_cast<unsigned char>(rest[1])) == 'D' &&
-            rest[2] == '=') {
-            line.folder = install::TrimmedBlanks(rest.substr(3));
+        if (std::optional<std::string> folder = FolderSwitchValue(rest)) {
+            line.folder = *folder;
             break;
         }
         size_t end = rest.find_first_of(" \t");

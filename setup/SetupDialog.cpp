@@ -386,10 +386,12 @@ bool SetupDialog::RegisterConduit() {
         AbortInstallation(messages::kErrorLoadingFunctions, SetupOutcome::CondMgrFunctionsMissing);
         return false;
     }
-    if (installCreator(layout::kCreatorId, condmgr::kTypeApplication) == condmgr::kOk) {
+    const int installed = installCreator(layout::kCreatorId, condmgr::kTypeApplication);
+    if (installed == condmgr::kOk) {
         setCreatorName(layout::kCreatorId, layout::kConduitFileName);
         setCreatorPriority(layout::kCreatorId, layout::kConduitPriority);
-    } else {
+    } else if (installed != condmgr::kErrCreatorInUse) {
+        // "In use" is a reinstallation: the conduit is registered already, so the step did its job.
         RecordFailure(SetupOutcome::ConduitNotRegistered, false);
     }
     return true;

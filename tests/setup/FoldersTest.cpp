@@ -80,6 +80,12 @@ TEST_CASE("the command line: /S installs silently, /D= takes the rest of the lin
     CHECK(silent.folder == std::string("C:\\Program Files\\Kestrin"));
 
     CHECK(ParseSetupArguments("/D=").folder == std::string());
+    // Windows quotes an argument with a space: the whole switch, or the folder alone.
+    CHECK(ParseSetupArguments("/S \"/D=C:\\My Apps\\Kestrin\"").folder ==
+          std::string("C:\\My Apps\\Kestrin"));
+    CHECK(ParseSetupArguments("/S /D=\"C:\\My Apps\\Kestrin\"").folder ==
+          std::string("C:\\My Apps\\Kestrin"));
+    CHECK(ParseSetupArguments("/S \"/D=C:\\My Apps\\Kestrin\"").understood);
     CHECK_FALSE(ParseSetupArguments("/S /X").understood);
     CHECK_FALSE(ParseSetupArguments("/Silent").understood);
     CHECK_FALSE(ParseSetupArguments("/S /D").understood);

@@ -187,9 +187,14 @@ TEST_CASE("silent installation: exit 0 only when every step succeeded, a code of
         CHECK_FALSE(FolderExists(ProgramGroup()));
     }
     SUBCASE("CmInstallCreator refuses") {
-        world.SetInstallCreatorResult(-1005);
+        world.SetInstallCreatorResult(-1008);
         CHECK(RunSilentSetup(ui, folder) == 10);
         CHECK(FileExists(ProgramGroup() + "\\Kestrin Manager.lnk"));
+    }
+    SUBCASE("the creator is registered already: a reinstallation succeeds") {
+        world.SetInstallCreatorResult(-1005);
+        CHECK(RunSilentSetup(ui, folder) == 0);
+        CHECK(world.CondMgrCalls() == "CmInstallCreator vqKT 0\n");
     }
     SUBCASE("the folder cannot be created") {
         CHECK(RunSilentSetup(ui, "Q:\\Kestrin") == 11);
