@@ -61,11 +61,14 @@ bool WriteAll(HANDLE file, const BYTE* data, DWORD size) {
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
-// Copies the data records into `target`. The file ends at a record shorter than 32 768 bytes or
-// where no record follows; an uncompressed file must then have exactly the header's size.
+// Copies the data records into `target`, a new file in the private folder. The file ends at a record
+// shorter than 32 768 bytes or where no record follows; an uncompressed file must then have exactly
+// the header's size.
 bool CopyDataRecords(const HandheldDatabase& database, const FileHeader& header, const std::string& target) {
-    win::File file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Made new, never truncated: Wine truncates on CREATE_ALWAYS even a new file, and ext4 writes a
+    // truncated file out whole when it is closed, holding up the next deletion until it is on disk.
+    win::File file(
+        CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }
