@@ -1,6 +1,7 @@
 #include "manager/OutgoingFiles.h"
 
 #include "settings/Settings.h"
+#include "win/FileIdentity.h"
 #include "win/Handles.h"
 
 #include <cstdio>
@@ -182,25 +183,6 @@ bool IsExistingFolder(const std::string& path) {
 
 namespace {
 
-// The volume and index of a file, or of a folder when `folder` is set (only that flag opens one).
-bool ReadIdentity(const std::string& path, bool folder, BY_HANDLE_FILE_INFORMATION& identity) {
-    win::File entry(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING,
-                                folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL, nullptr));
-    return entry && GetFileInformationByHandle(entry.get(), &identity);
-}
-
-// Both paths' identities, when both can be read.
-bool ReadIdentities(const std::string& first, const std::string& second, bool folders,
-                    BY_HANDLE_FILE_INFORMATION& a, BY_HANDLE_FILE_INFORMATION& b) {
-    return ReadIdentity(first, folders, a) && ReadIdentity(second, folders, b);
-}
-
-bool IsSameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
-
 // The full long path in lower case, without a trailing backslash unless it is a drive's root.
 std::string ComparablePath(const std::string& path) {
     std::string full = FullPathName(path);
@@ -218,16 +200,17 @@ std::string ComparablePath(const std::string& path) {
 } // namespace
 
 bool IsSameFile(const std::string& first, const std::string& second) {
-    BY_HANDLE_FILE_INFORMATION a = {};
-    BY_HANDLE_FILE_INFORMATION b = {};
-    return ReadIdentities(first, second, false, a, b) && IsSameIdentity(a, b);
+    std::optional<win::FileIdentity> a = win::IdentityOf(first);
+    return a && a == win::IdentityOf(second);
 }
 
 bool IsSameFolder(const std::string& first, const std::string& second) {
-    BY_HANDLE_FILE_INFORMATION a = {};
-    BY_HANDLE_FILE_INFORMATION b = {};
-    if (IsExistingFolder(first) && IsExistingFolder(second) && ReadIdentities(first, second, true, a, b)) {
-        return IsSameIdentity(a, b);
+    if (IsExistingFolder(first) && IsExistingFolder(second)) {
+        std::optional<win::FileIdentity> a = win::IdentityOf(first, win::EntryKind::Folder);
+        std::optional<win::FileIdentity> b = win::IdentityOf(second, win::EntryKind::Folder);
+        if (a && b) {
+            return *a == *b;
+        }
     }
     std::string comparable = ComparablePath(first);
     return !comparable.empty() && comparable == ComparablePath(second);

@@ -26,13 +26,17 @@ struct FileIdentity {
     }
 };
 
-// Nothing when the file cannot be opened (without access, so a running program or a file open
+// What an identity is asked of: only a folder's opening flag opens a folder.
+enum class EntryKind { File, Folder };
+
+// Nothing when the entry cannot be opened (without access, so a running program or a file open
 // elsewhere still can be).
-inline std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+inline std::optional<FileIdentity> IdentityOf(const std::string& path, EntryKind kind = EntryKind::File) {
+    DWORD flags = kind == EntryKind::Folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL;
+    File entry(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, flags, nullptr));
     BY_HANDLE_FILE_INFORMATION information = {};
-    if (!file || !GetFileInformationByHandle(file.get(), &information)) {
+    if (!entry || !GetFileInformationByHandle(entry.get(), &information)) {
         return std::nullopt;
     }
     return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
