@@ -1,6 +1,7 @@
 #include "conduit/PcFiles.h"
 
 #include "settings/OutgoingFolder.h"
+#include "win/FileSystem.h"
 #include "win/Handles.h"
 
 #include <cstring>
@@ -34,15 +35,6 @@ bool RemoveWideTree(const std::wstring& path) {
 
 } // namespace
 
-bool PcFileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool RemoveTree(const std::string& path) {
     return RemoveWideTree(settings::ToWide(path));
 }
@@ -71,11 +63,6 @@ bool WorkingFolder::Enter(const std::optional<std::string>& folder) {
 }
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 bool WriteMarker(const std::string& folder) {
     std::string marker = folder + "\\" + PrivateFolder::kMarkerName;
@@ -126,7 +113,7 @@ bool PrivateFolder::Create() {
             return false;
         }
         // A name held by a user's file or folder is passed over.
-        if (PathExists(full)) {
+        if (win::PathExists(full)) {
             continue;
         }
         std::string work = std::string(full) + "\\work";
@@ -151,7 +138,7 @@ void PrivateFolder::Remove() {
 void RemoveLeftovers() {
     for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
         std::string name = settings::WorkingFolderName(index);
-        if (!IsFolder(name)) {
+        if (!win::FolderExists(name)) {
             continue;
         }
         if (IsPrivateFolder(name)) {

@@ -8,11 +8,6 @@
 #include <string>
 #include <vector>
 
-// True when attributes can be read for the path and it is not a folder.
-bool PcFileExists(const std::string& path);
-// True when anything, file or folder, carries the name.
-bool PathExists(const std::string& path);
-
 // Removes a folder with everything in it, read-only files included; true when it is gone.
 bool RemoveTree(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include "manager/resource.h"
 #include "settings/OutgoingFolder.h"
 #include "win/Handles.h"
+#include "win/FileSystem.h"
 
 #include <string>
 #include <vector>
@@ -203,12 +204,12 @@ void ManagerDialog::RelocateListedFiles() {
         std::string name = fileList.GetItemText(row, 0);
         std::string source = JoinPath(outgoingFolder, name);
         std::string target = JoinPath(newFolder, name);
-        if (!IsExistingFile(source) || IsSameFile(source, target)) {
+        if (!win::FileExists(source) || IsSameFile(source, target)) {
             continue;
         }
         if (CopyWithoutReplacing(source, target)) {
             DeleteFileIfPresent(source);
-        } else if (IsExistingEntry(target)) {
+        } else if (win::PathExists(target)) {
             // The new folder's own file of that name is never replaced; the listed one stays put.
             stayed.push_back(name);
         }

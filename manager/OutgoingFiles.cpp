@@ -3,6 +3,7 @@
 #include "settings/Settings.h"
 #include "win/FileIdentity.h"
 #include "win/Handles.h"
+#include "win/FileSystem.h"
 
 #include <cstdio>
 #include <cstring>
@@ -167,20 +168,6 @@ std::string FullPathFrom(const std::string& baseFolder, const std::string& path)
     return settings::IsFullFolderPath(full) ? full : std::string();
 }
 
-bool IsExistingEntry(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsExistingFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool IsExistingFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 namespace {
 
 // The full long path in lower case, without a trailing backslash unless it is a drive's root.
@@ -205,7 +192,7 @@ bool IsSameFile(const std::string& first, const std::string& second) {
 }
 
 bool IsSameFolder(const std::string& first, const std::string& second) {
-    if (IsExistingFolder(first) && IsExistingFolder(second)) {
+    if (win::FolderExists(first) && win::FolderExists(second)) {
         std::optional<win::FileIdentity> a = win::IdentityOf(first, win::EntryKind::Folder);
         std::optional<win::FileIdentity> b = win::IdentityOf(second, win::EntryKind::Folder);
         if (a && b) {

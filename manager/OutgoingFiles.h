@@ -48,12 +48,8 @@ std::string FullPathFrom(const std::string& baseFolder, const std::string& path)
 // True when both paths name the same folder, however spelt (letter case, trailing backslash, short
 // form, dots). Folders that do not exist are compared by their full long paths.
 bool IsSameFolder(const std::string& first, const std::string& second);
-bool IsExistingFile(const std::string& path);
-bool IsExistingFolder(const std::string& path);
 // True when both paths name one and the same existing file, however spelt.
 bool IsSameFile(const std::string& first, const std::string& second);
-// Whether a file or folder of that path exists.
-bool IsExistingEntry(const std::string& path);
 // Copies a file over any file of the target's name; false when the copy failed or when both
 // paths name the same file (a copy onto itself would only risk its contents).
 bool CopyReplacing(const std::string& source, const std::string& target);

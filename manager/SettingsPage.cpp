@@ -5,6 +5,7 @@
 #include "manager/OutgoingFiles.h"
 #include "manager/resource.h"
 #include "settings/Settings.h"
+#include "win/FileSystem.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFo
     // A relative folder is taken from the start folder, as the default folders are, and stored
     // full: the conduit takes no relative folder.
     std::string folder = FullPathFrom(startFolder, edit.GetWindowText());
-    if (!folder.empty() && IsExistingFolder(folder)) {
+    if (!folder.empty() && win::FolderExists(folder)) {
         edit.SetWindowText(folder);
         return folder;
     }

@@ -1,6 +1,7 @@
 #include "setup/Folders.h"
 
 #include "settings/Settings.h"
+#include "win/FileSystem.h"
 
 #include <windows.h>
 
@@ -9,8 +10,7 @@
 namespace folders {
 
 bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return win::FolderExists(path);
 }
 
 std::string ParentFolder(const std::string& path) {

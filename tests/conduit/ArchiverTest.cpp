@@ -2,6 +2,7 @@
 #include "conduit/Archiver.h"
 #include "conduit/PcFiles.h"
 #include "tests/conduit/TransferSupport.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -52,7 +53,7 @@ TEST_CASE("RunArchiver runs the command hidden in the current directory and wait
         std::string archive = TemporaryArchiveName(archiver);
         // The archive is there as soon as RunArchiver returns: it waited for the archiver.
         CHECK(RunArchiver(CompressCommand(archiver, TestArchiverPath(archiver), "notes.txt")));
-        CHECK(PcFileExists(archive));
+        CHECK(win::FileExists(archive));
         DeleteFileA("notes.txt");
         CHECK(RunArchiver(ExpandCommand(archiver, TestArchiverPath(archiver))));
         CHECK(ReadBytes("notes.txt") == data);
@@ -81,7 +82,7 @@ TEST_CASE("a program path with spaces runs without quotation marks") {
     std::string command = CompressCommand(settings::WinZip, program, "a.txt");
     CHECK(command.find('"') == program.size() + 4);
     CHECK(RunArchiver(command));
-    CHECK(PcFileExists("$$temp$$.zip"));
+    CHECK(win::FileExists("$$temp$$.zip"));
     // Wine quotes the program path it found in the child's copy of the command line.
     std::string log = ReadBytes(program.substr(0, program.rfind('.')) + ".log").value_or("");
     CHECK(log.find(program) != std::string::npos);

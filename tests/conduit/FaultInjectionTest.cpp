@@ -8,6 +8,7 @@
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "tests/conduit/TransferSupport.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -114,7 +115,7 @@ void CheckReceiveOutcome(const TransferFixture& sync) {
     }
     CHECK(FileDatabaseData("report.doc") == NewData());
     CHECK(session.receivedCount ==
-          (pc == NewData() ? 1 : 0) + (PcFileExists(sync.inbox("second.txt")) ? 1 : 0));
+          (pc == NewData() ? 1 : 0) + (win::FileExists(sync.inbox("second.txt")) ? 1 : 0));
     CHECK(EmuOpenDatabaseCount() == 0);
 }
 

@@ -7,6 +7,7 @@
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
 #include "tests/conduit/HotSyncBench.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -469,7 +470,7 @@ TEST_CASE("a user's file or folder named like the conduit's working folder is ne
         CHECK_FALSE(OnHandheld(bench, "report.doc"));
         CHECK(run.Warned("report.doc"));
         CHECK(run.Warned("plain.txt"));
-        CHECK_FALSE(PathExists(bench.inbox("plain.txt")));
+        CHECK_FALSE(win::PathExists(bench.inbox("plain.txt")));
         bench.CheckNothingLost();
         bench.CheckNoStrayFile();
     }

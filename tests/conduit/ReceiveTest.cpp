@@ -8,6 +8,7 @@
 #include "interfaces/palm/SyncMgr.h"
 #include "tests/archivers/ArchiveFormats.h"
 #include "tests/conduit/TransferSupport.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -195,8 +196,8 @@ TEST_CASE("a folder of the PC name is not a file: no question, and it stays a fo
     ReceiveFiles();
 
     CHECK(answerer.questions().empty());
-    CHECK_FALSE(PcFileExists(sync.inbox("notes.txt")));
-    CHECK(PathExists(sync.inbox("notes.txt")));
+    CHECK_FALSE(win::FileExists(sync.inbox("notes.txt")));
+    CHECK(win::PathExists(sync.inbox("notes.txt")));
     CHECK(Entries(sync.inbox()) == std::set<std::string>{"notes.txt"});
     CHECK(session.receivedCount == 0);
 }

@@ -8,6 +8,7 @@
 #include "interfaces/palm/SyncMgr.h"
 #include "tests/archivers/ArchiveFormats.h"
 #include "tests/conduit/TransferSupport.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -183,7 +184,7 @@ TEST_CASE("a file database of the same name meets the FromPCToPalm policy") {
         SendFiles();
         CHECK(answerer.questions().empty());
         CHECK(FileDatabaseData("notes.txt") == fresh);
-        CHECK_FALSE(PcFileExists(sync.outbox("notes.txt")));
+        CHECK_FALSE(win::FileExists(sync.outbox("notes.txt")));
     }
     SUBCASE("a number other than 1 and 2 counts as Overwrite") {
         session.settings.fromPCToPalm = 9;

@@ -2,6 +2,7 @@
 #include "manager/OutgoingFiles.h"
 #include "manager/resource.h"
 #include "settings/Settings.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -285,7 +286,7 @@ TEST_CASE_FIXTURE(ManagerFixture,
     CHECK_FALSE(FileExists(outbox + "\\b.txt"));
     CHECK(FileExists(outbox + "\\empty.txt"));
     CHECK(ReadWholeFile(outbox + "\\serialsync.txt") == "reserved");
-    CHECK(IsExistingFolder(outbox + "\\Sub"));
+    CHECK(win::FolderExists(outbox + "\\Sub"));
     CHECK_FALSE(FileExists(newOutbox + "\\empty.txt"));
 }
 
@@ -326,7 +327,7 @@ TEST_CASE_FIXTURE(ManagerFixture, "moving the listed files never replaces a file
     CHECK_FALSE(FileExists(outbox + "\\free.txt"));
     CHECK(ReadWholeFile(newOutbox + "\\clash.txt") == "already there");
     CHECK(ReadWholeFile(outbox + "\\clash.txt") == "listed");
-    CHECK(IsExistingFolder(newOutbox + "\\busy.doc"));
+    CHECK(win::FolderExists(newOutbox + "\\busy.doc"));
     CHECK(ReadWholeFile(outbox + "\\Busy.doc") == "listed doc");
     CHECK(StoredText(settings::kFolderForSFiles) == newOutbox);
 

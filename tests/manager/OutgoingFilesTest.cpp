@@ -2,6 +2,7 @@
 #include "manager/OutgoingFiles.h"
 #include "ManagerTestSupport.h"
 #include "settings/OutgoingFolder.h"
+#include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
 
@@ -81,11 +82,11 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
     std::string file = folder.WriteFile("data.bin", "12345");
     std::string sub = folder.MakeFolder("Sub");
 
-    CHECK(IsExistingFile(file));
-    CHECK_FALSE(IsExistingFile(sub));
-    CHECK(IsExistingFolder(sub));
-    CHECK_FALSE(IsExistingFolder(file));
-    CHECK_FALSE(IsExistingFolder(""));
+    CHECK(win::FileExists(file));
+    CHECK_FALSE(win::FileExists(sub));
+    CHECK(win::FolderExists(sub));
+    CHECK_FALSE(win::FolderExists(file));
+    CHECK_FALSE(win::FolderExists(""));
 
     SUBCASE("a copy onto the same file spelt differently is refused and keeps the contents") {
         std::string otherSpelling = folder.path() + "\\\\DATA.BIN";
