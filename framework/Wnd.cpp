@@ -115,3 +115,15 @@ void CImageList::DeleteImageList() {
         list_ = nullptr;
     }
 }
+
+CFont CreatePointFont(const char* face, int points, bool bold, bool italic) {
+    HDC screen = GetDC(nullptr);
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = italic ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    return CFont(CreateFontIndirectA(&font));
+}

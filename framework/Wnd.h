@@ -88,6 +88,9 @@ private:
 using CFont = CGdiObject<HFONT>;
 using CBitmap = CGdiObject<HBITMAP>;
 
+// A font of `points` points at the screen's resolution, in the given face; weight 700 when bold.
+CFont CreatePointFont(const char* face, int points, bool bold = false, bool italic = false);
+
 // Owns an image list.
 class CImageList {
 public:

@@ -56,18 +56,6 @@ std::string CurrentDirectory() {
     return length > 0 && length < sizeof(folder) ? std::string(folder, length) : std::string();
 }
 
-HFONT CreatePointFont(const char* face, int points, bool italic) {
-    HDC screen = GetDC(nullptr);
-    LOGFONTA font = {};
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font.lfWeight = FW_BOLD;
-    font.lfItalic = italic ? TRUE : FALSE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectA(&font);
-}
-
 CBitmap LoadBitmapResource(int id) {
     return CBitmap(static_cast<HBITMAP>(
         LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
@@ -226,9 +214,9 @@ void ManagerDialog::SetFonts() {
     for (int id : kBoldFontControls) {
         CWnd(GetDlgItem(id)).SetFont(boldFont.get());
     }
-    titleFont.reset(CreatePointFont("Courier New", 28, false));
+    titleFont = CreatePointFont("Courier New", 28, true, false);
     CWnd(GetDlgItem(IDC_ABOUT_TITLE)).SetFont(titleFont.get());
-    subtitleFont.reset(CreatePointFont("Times New Roman", 12, true));
+    subtitleFont = CreatePointFont("Times New Roman", 12, true, true);
     CWnd(GetDlgItem(IDC_ABOUT_SUBTITLE)).SetFont(subtitleFont.get());
 }
 

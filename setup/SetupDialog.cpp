@@ -32,18 +32,6 @@ constexpr int kEntryProgress = 9;
 constexpr int kConduitProgress = 15;
 constexpr int kShortcutsProgress = 10;
 
-CFont CreatePointFont(const char* face, int points, bool bold, bool italic) {
-    HDC screen = GetDC(nullptr);
-    LOGFONTA font = {};
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = italic ? TRUE : FALSE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
-    return CFont(CreateFontIndirectA(&font));
-}
-
 // Table A: why the package could not be opened.
 const char* OpenErrorText(unsigned int code) {
     switch (code) {

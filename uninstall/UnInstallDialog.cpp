@@ -13,13 +13,8 @@ const int kWarningControls[] = {IDC_WARNING_FRAME, IDC_WARNING_MARK, IDC_WARNING
 
 // A point font of the screen, then the same description made bold (weight 700).
 CFont CreateBoldPointFont(const char* face, int points) {
-    HDC screen = GetDC(nullptr);
+    CFont font = CreatePointFont(face, points);
     LOGFONTA description = {};
-    description.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    description.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(description.lfFaceName, face, LF_FACESIZE);
-    CFont font(CreateFontIndirectA(&description));
     if (!font || GetObjectA(font.get(), sizeof(description), &description) != sizeof(description)) {
         return font;
     }
