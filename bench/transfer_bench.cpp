@@ -8,6 +8,8 @@
 //   files COUNT     time of one synchronisation that sends COUNT small files, and the emulated
 //                   handheld's own time for the same database work on an empty handheld
 // It runs from the build's bin folder, beside the conduit and the emulated Palm DLLs.
+#include "win/Handles.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -76,23 +78,18 @@ std::string ProgramFolder() {
     return program.substr(0, program.rfind('\\'));
 }
 
-// GetProcAddress's result is a generic function pointer; each export has its own type.
-template <class Function> Function Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 bool LoadConduit(Conduit& c) {
     c.conduit = LoadLibraryA((ProgramFolder() + "\\KestrinConduit.dll").c_str());
     c.sync = GetModuleHandleA("SYNC20.dll");
     if (!c.conduit || !c.sync) {
         return false;
     }
-    c.open = Export<OpenConduitFn>(c.conduit, "OpenConduit");
-    c.attach = Export<EmuAttachHandheldFn>(c.sync, "EmuAttachHandheld");
-    c.setFreeRam = Export<EmuSetFreeRamFn>(c.sync, "EmuSetFreeRam");
-    c.createDb = Export<SyncCreateDbFn>(c.sync, MAKEINTRESOURCEA(27));
-    c.writeRec = Export<SyncWriteRecFn>(c.sync, MAKEINTRESOURCEA(32));
-    c.closeDb = Export<SyncCloseDbFn>(c.sync, MAKEINTRESOURCEA(28));
+    c.open = win::ProcAddress<OpenConduitFn>(c.conduit, "OpenConduit");
+    c.attach = win::ProcAddress<EmuAttachHandheldFn>(c.sync, "EmuAttachHandheld");
+    c.setFreeRam = win::ProcAddress<EmuSetFreeRamFn>(c.sync, "EmuSetFreeRam");
+    c.createDb = win::ProcAddress<SyncCreateDbFn>(c.sync, MAKEINTRESOURCEA(27));
+    c.writeRec = win::ProcAddress<SyncWriteRecFn>(c.sync, MAKEINTRESOURCEA(32));
+    c.closeDb = win::ProcAddress<SyncCloseDbFn>(c.sync, MAKEINTRESOURCEA(28));
     return c.open && c.attach && c.setFreeRam && c.createDb && c.writeRec && c.closeDb;
 }
 
@@ -357,7 +354,7 @@ typedef long(__cdecl* SyncFindDbByNameFn)(void*, void*);
 // The emulated handheld's own cost of what a send of `count` small files asks of it: a find, a
 // create, two records and a close per file.
 double HandheldFilesSeconds(Conduit& c, DWORD count) {
-    auto find = Export<SyncFindDbByNameFn>(c.sync, "SyncFindDbByName");
+    auto find = win::ProcAddress<SyncFindDbByNameFn>(c.sync, "SyncFindDbByName");
     std::vector<BYTE> header(64), data(1000), reply(114);
     return Time([&] {
         for (DWORD i = 0; i < count; ++i) {

@@ -4,6 +4,7 @@
 //   memory MIB      peak working set and peak pagefile use of a process that extracts such an entry
 // It runs from the build's bin folder, beside unrar.dll, and works in the temporary folder.
 #include "interfaces/unrar/unrar.h"
+#include "win/Handles.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -25,10 +26,6 @@ struct Unrar {
     RARCloseArchiveFn close = nullptr;
 };
 
-template <class Function> Function Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -43,10 +40,10 @@ Unrar LoadUnrar() {
         std::fprintf(stderr, "cannot load unrar.dll\n");
         std::exit(1);
     }
-    unrar.open = Export<RAROpenArchiveFn>(unrar.module, "RAROpenArchive");
-    unrar.readHeader = Export<RARReadHeaderFn>(unrar.module, "RARReadHeader");
-    unrar.processFile = Export<RARProcessFileFn>(unrar.module, "RARProcessFile");
-    unrar.close = Export<RARCloseArchiveFn>(unrar.module, "RARCloseArchive");
+    unrar.open = win::ProcAddress<RAROpenArchiveFn>(unrar.module, "RAROpenArchive");
+    unrar.readHeader = win::ProcAddress<RARReadHeaderFn>(unrar.module, "RARReadHeader");
+    unrar.processFile = win::ProcAddress<RARProcessFileFn>(unrar.module, "RARProcessFile");
+    unrar.close = win::ProcAddress<RARCloseArchiveFn>(unrar.module, "RARCloseArchive");
     return unrar;
 }
 

@@ -70,10 +70,6 @@ const char* ExtractErrorText(int code) {
     }
 }
 
-template <class Function> Function LookUp(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // The uninstaller's path as a command line takes it: quoted when it holds a space.
 std::string CommandLinePath(const std::string& path) {
     return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
@@ -284,10 +280,10 @@ bool SetupDialog::ExtractPackage() {
         AbortInstallation(messages::kErrorLoadingDll, SetupOutcome::UnrarNotLoaded);
         return false;
     }
-    auto openArchive = LookUp<RAROpenArchiveFn>(unrar.get(), "RAROpenArchive");
-    auto closeArchive = LookUp<RARCloseArchiveFn>(unrar.get(), "RARCloseArchive");
-    auto readHeader = LookUp<RARReadHeaderFn>(unrar.get(), "RARReadHeader");
-    auto processFile = LookUp<RARProcessFileFn>(unrar.get(), "RARProcessFile");
+    auto openArchive = win::ProcAddress<RAROpenArchiveFn>(unrar.get(), "RAROpenArchive");
+    auto closeArchive = win::ProcAddress<RARCloseArchiveFn>(unrar.get(), "RARCloseArchive");
+    auto readHeader = win::ProcAddress<RARReadHeaderFn>(unrar.get(), "RARReadHeader");
+    auto processFile = win::ProcAddress<RARProcessFileFn>(unrar.get(), "RARProcessFile");
     if (!openArchive || !closeArchive || !readHeader || !processFile) {
         unrar.reset();
         AbortInstallation(messages::kErrorLoadingFunctions, SetupOutcome::UnrarFunctionsMissing);
@@ -365,10 +361,12 @@ bool SetupDialog::RegisterConduit() {
         AbortInstallation(messages::kErrorLoadingDll, SetupOutcome::CondMgrNotLoaded);
         return false;
     }
-    auto installCreator = LookUp<condmgr::InstallCreatorFn>(condmgr.get(), condmgr::kInstallCreator);
-    auto setCreatorName = LookUp<condmgr::SetCreatorNameFn>(condmgr.get(), condmgr::kSetCreatorName);
+    auto installCreator =
+        win::ProcAddress<condmgr::InstallCreatorFn>(condmgr.get(), condmgr::kInstallCreator);
+    auto setCreatorName =
+        win::ProcAddress<condmgr::SetCreatorNameFn>(condmgr.get(), condmgr::kSetCreatorName);
     auto setCreatorPriority =
-        LookUp<condmgr::SetCreatorPriorityFn>(condmgr.get(), condmgr::kSetCreatorPriority);
+        win::ProcAddress<condmgr::SetCreatorPriorityFn>(condmgr.get(), condmgr::kSetCreatorPriority);
     if (!installCreator || !setCreatorName || !setCreatorPriority) {
         condmgr.reset();
         AbortInstallation(messages::kErrorLoadingFunctions, SetupOutcome::CondMgrFunctionsMissing);

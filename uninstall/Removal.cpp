@@ -54,8 +54,8 @@ bool RemoveConduitRegistration(const RemovalPaths& paths, UnInstallUi& ui, HWND 
         ui.ShowMessage(owner, kLoadLibraryFailedMessage, MB_OK | MB_ICONSTOP);
         return false;
     }
-    auto removeConduit = reinterpret_cast<condmgr::RemoveConduitByCreatorIDFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kRemoveConduitByCreatorID)));
+    auto removeConduit = win::ProcAddress<condmgr::RemoveConduitByCreatorIDFn>(
+        condMgr.get(), condmgr::kRemoveConduitByCreatorID);
     if (removeConduit == nullptr) {
         condMgr.reset();
         ui.ShowMessage(owner, kLookupFailedMessage, MB_OK | MB_ICONSTOP);

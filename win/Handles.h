@@ -80,6 +80,11 @@ using FindHandle = UniqueHandle<FindTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using KernelHandle = UniqueHandle<KernelTraits>;
 
+// An export of a loaded library as a function of its own type; null when the library has none.
+template <class Function> Function ProcAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // A started process and its main thread.
 struct Process {
     KernelHandle process;

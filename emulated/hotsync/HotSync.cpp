@@ -262,10 +262,6 @@ bool KillAfterCalls(HMODULE conduit, const CallCount& call) {
     return gated.function != nullptr && PatchImport(conduit, gated.function, gated.gate);
 }
 
-template <class Fn> Fn Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // Loads one conduit library, asks it who it is and runs its synchronisation for `creator`.
 bool RunConduit(const std::string& path, DWORD creator, const Options& options) {
     win::Module conduit(LoadLibraryA(path.c_str()));
@@ -273,10 +269,10 @@ bool RunConduit(const std::string& path, DWORD creator, const Options& options) 
         std::fprintf(stderr, "hotsync: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
         return false;
     }
-    auto getName = Export<GetConduitNameFn>(conduit.get(), "GetConduitName");
-    auto getVersion = Export<GetConduitVersionFn>(conduit.get(), "GetConduitVersion");
-    auto getInfo = Export<GetConduitInfoFn>(conduit.get(), "GetConduitInfo");
-    auto openConduit = Export<OpenConduitFn>(conduit.get(), "OpenConduit");
+    auto getName = win::ProcAddress<GetConduitNameFn>(conduit.get(), "GetConduitName");
+    auto getVersion = win::ProcAddress<GetConduitVersionFn>(conduit.get(), "GetConduitVersion");
+    auto getInfo = win::ProcAddress<GetConduitInfoFn>(conduit.get(), "GetConduitInfo");
+    auto openConduit = win::ProcAddress<OpenConduitFn>(conduit.get(), "OpenConduit");
     if (!getName || !getVersion || !getInfo || !openConduit) {
         std::fprintf(stderr, "hotsync: %s is not a conduit\n", path.c_str());
         return false;
@@ -338,11 +334,12 @@ bool ListRegistrations(const std::string& condMgrPath, std::vector<Registration>
         std::fprintf(stderr, "hotsync: cannot load %s (error %lu)\n", condMgrPath.c_str(), GetLastError());
         return false;
     }
-    auto count = Export<condmgr::GetConduitCountFn>(condMgr.get(), condmgr::kGetConduitCount);
+    auto count = win::ProcAddress<condmgr::GetConduitCountFn>(condMgr.get(), condmgr::kGetConduitCount);
     auto creatorByIndex =
-        Export<condmgr::GetCreatorIDByIndexFn>(condMgr.get(), condmgr::kGetCreatorIDByIndex);
-    auto getName = Export<condmgr::GetCreatorNameFn>(condMgr.get(), condmgr::kGetCreatorName);
-    auto getPriority = Export<condmgr::GetCreatorPriorityFn>(condMgr.get(), condmgr::kGetCreatorPriority);
+        win::ProcAddress<condmgr::GetCreatorIDByIndexFn>(condMgr.get(), condmgr::kGetCreatorIDByIndex);
+    auto getName = win::ProcAddress<condmgr::GetCreatorNameFn>(condMgr.get(), condmgr::kGetCreatorName);
+    auto getPriority =
+        win::ProcAddress<condmgr::GetCreatorPriorityFn>(condMgr.get(), condmgr::kGetCreatorPriority);
     if (!count || !creatorByIndex || !getName || !getPriority) {
         std::fprintf(stderr, "hotsync: %s lacks the Conduit Manager's listing calls\n", condMgrPath.c_str());
         return false;

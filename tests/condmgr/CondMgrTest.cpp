@@ -38,7 +38,7 @@ void ClearRegistrations() {
 }
 
 template <class Fn> Fn Call(HMODULE module, const char* name) {
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    auto fn = win::ProcAddress<Fn>(module, name);
     REQUIRE_MESSAGE(static_cast<bool>(fn), name);
     return fn;
 }

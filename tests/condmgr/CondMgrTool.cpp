@@ -26,7 +26,7 @@ struct Calls {
 };
 
 template <class Fn> bool Find(HMODULE module, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    fn = win::ProcAddress<Fn>(module, name);
     return fn != nullptr;
 }
 

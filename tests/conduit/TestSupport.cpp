@@ -1,6 +1,7 @@
 #include "tests/conduit/TestSupport.h"
 
 #include "settings/Settings.h"
+#include "win/Handles.h"
 
 #include <doctest/doctest.h>
 
@@ -26,7 +27,7 @@ void DeleteSettings() {
 }
 
 template <class Fn> void Bind(HMODULE module, const char* name, Fn& function) {
-    function = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    function = win::ProcAddress<Fn>(module, name);
     const bool found = function != nullptr;
     REQUIRE_MESSAGE(found, name);
 }

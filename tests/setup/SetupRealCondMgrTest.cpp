@@ -11,10 +11,6 @@ const char* kComplete =
     "Installation complete! You need to restart Windows before\nthe new setting will take "
     "effect. Restart Windows now?";
 
-template <class Function> Function LookUp(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // A registration as the build's Conduit Manager reports it.
 struct Registration {
     std::string conduit;
@@ -25,8 +21,9 @@ struct Registration {
 std::optional<Registration> Registered(const std::string& library) {
     win::Module condmgr(LoadLibraryA(library.c_str()));
     REQUIRE(condmgr);
-    auto getName = LookUp<condmgr::GetCreatorNameFn>(condmgr.get(), condmgr::kGetCreatorName);
-    auto getPriority = LookUp<condmgr::GetCreatorPriorityFn>(condmgr.get(), condmgr::kGetCreatorPriority);
+    auto getName = win::ProcAddress<condmgr::GetCreatorNameFn>(condmgr.get(), condmgr::kGetCreatorName);
+    auto getPriority =
+        win::ProcAddress<condmgr::GetCreatorPriorityFn>(condmgr.get(), condmgr::kGetCreatorPriority);
     char name[MAX_PATH] = {};
     int size = sizeof(name);
     Registration found;
@@ -40,8 +37,8 @@ std::optional<Registration> Registered(const std::string& library) {
 
 void Unregister(const std::string& library) {
     win::Module condmgr(LoadLibraryA(library.c_str()));
-    if (auto remove =
-            LookUp<condmgr::RemoveConduitByCreatorIDFn>(condmgr.get(), condmgr::kRemoveConduitByCreatorID)) {
+    if (auto remove = win::ProcAddress<condmgr::RemoveConduitByCreatorIDFn>(
+            condmgr.get(), condmgr::kRemoveConduitByCreatorID)) {
         remove("vqKT");
     }
 }

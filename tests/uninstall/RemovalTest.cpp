@@ -6,6 +6,7 @@
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 #include "uninstall/resource.h"
+#include "win/Handles.h"
 
 #include <doctest/doctest.h>
 
@@ -44,10 +45,9 @@ int PointsToPixels(int points) {
 std::vector<std::string> RegisteredCreators(const std::string& library) {
     std::vector<std::string> creators;
     win::Module condMgr(LoadLibraryA(library.c_str()));
-    auto count = reinterpret_cast<condmgr::GetConduitCountFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kGetConduitCount)));
-    auto creatorAt = reinterpret_cast<condmgr::GetCreatorIDByIndexFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kGetCreatorIDByIndex)));
+    auto count = win::ProcAddress<condmgr::GetConduitCountFn>(condMgr.get(), condmgr::kGetConduitCount);
+    auto creatorAt =
+        win::ProcAddress<condmgr::GetCreatorIDByIndexFn>(condMgr.get(), condmgr::kGetCreatorIDByIndex);
     for (int index = 0; count != nullptr && creatorAt != nullptr && index < count(); ++index) {
         char creator[5] = {};
         if (creatorAt(index, creator) == condmgr::kOk) {
@@ -59,10 +59,8 @@ std::vector<std::string> RegisteredCreators(const std::string& library) {
 
 void Register(const std::string& library, const char* creator, const char* conduit) {
     win::Module condMgr(LoadLibraryA(library.c_str()));
-    auto install = reinterpret_cast<condmgr::InstallCreatorFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kInstallCreator)));
-    auto setName = reinterpret_cast<condmgr::SetCreatorNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kSetCreatorName)));
+    auto install = win::ProcAddress<condmgr::InstallCreatorFn>(condMgr.get(), condmgr::kInstallCreator);
+    auto setName = win::ProcAddress<condmgr::SetCreatorNameFn>(condMgr.get(), condmgr::kSetCreatorName);
     REQUIRE((install != nullptr && setName != nullptr));
     install(creator, condmgr::kTypeApplication);
     setName(creator, conduit);
@@ -70,8 +68,8 @@ void Register(const std::string& library, const char* creator, const char* condu
 
 void Unregister(const std::string& library, const char* creator) {
     win::Module condMgr(LoadLibraryA(library.c_str()));
-    auto remove = reinterpret_cast<condmgr::RemoveConduitByCreatorIDFn>(
-        reinterpret_cast<void*>(GetProcAddress(condMgr.get(), condmgr::kRemoveConduitByCreatorID)));
+    auto remove = win::ProcAddress<condmgr::RemoveConduitByCreatorIDFn>(condMgr.get(),
+                                                                        condmgr::kRemoveConduitByCreatorID);
     if (remove != nullptr) {
         remove(creator);
     }

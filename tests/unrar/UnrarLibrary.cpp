@@ -1,30 +1,25 @@
 #include "tests/unrar/UnrarLibrary.h"
 
 #include "tests/support/Files.h"
+#include "win/Handles.h"
 
 #include <doctest/doctest.h>
 
 namespace rartest {
-namespace {
-
-template <class Fn> Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-} // namespace
+namespace {} // namespace
 
 UnrarLibrary::UnrarLibrary()
     : module(LoadLibraryA(testsupport::Join(testsupport::ProgramFolder(), "unrar.dll").c_str())) {
     HMODULE m = module.get();
-    open = Lookup<RAROpenArchiveFn>(m, "RAROpenArchive");
-    openEx = Lookup<RAROpenArchiveExFn>(m, "RAROpenArchiveEx");
-    readHeader = Lookup<RARReadHeaderFn>(m, "RARReadHeader");
-    readHeaderEx = Lookup<RARReadHeaderExFn>(m, "RARReadHeaderEx");
-    processFile = Lookup<RARProcessFileFn>(m, "RARProcessFile");
-    processFileW = Lookup<RARProcessFileWFn>(m, "RARProcessFileW");
-    close = Lookup<RARCloseArchiveFn>(m, "RARCloseArchive");
-    setCallback = Lookup<RARSetCallbackFn>(m, "RARSetCallback");
-    getDllVersion = Lookup<RARGetDllVersionFn>(m, "RARGetDllVersion");
+    open = win::ProcAddress<RAROpenArchiveFn>(m, "RAROpenArchive");
+    openEx = win::ProcAddress<RAROpenArchiveExFn>(m, "RAROpenArchiveEx");
+    readHeader = win::ProcAddress<RARReadHeaderFn>(m, "RARReadHeader");
+    readHeaderEx = win::ProcAddress<RARReadHeaderExFn>(m, "RARReadHeaderEx");
+    processFile = win::ProcAddress<RARProcessFileFn>(m, "RARProcessFile");
+    processFileW = win::ProcAddress<RARProcessFileWFn>(m, "RARProcessFileW");
+    close = win::ProcAddress<RARCloseArchiveFn>(m, "RARCloseArchive");
+    setCallback = win::ProcAddress<RARSetCallbackFn>(m, "RARSetCallback");
+    getDllVersion = win::ProcAddress<RARGetDllVersionFn>(m, "RARGetDllVersion");
 }
 
 const UnrarLibrary& Unrar() {
