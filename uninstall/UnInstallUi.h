@@ -29,14 +29,3 @@ public:
     void RequestRestart() override;
     void ScheduleDeletionAtRestart(const std::string& shortPath) override;
 };
-
-// The profile file that Windows reads at its start for deletions (a bare name: the Windows folder).
-inline constexpr const char* kWininitFile = "Wininit.ini";
-
-// Flushes the system's cached copy of the profile file, then writes the line nul=shortPath into
-// its [rename] section. Results are not used.
-void WriteWininitDeletion(const char* profileFile, const std::string& shortPath);
-
-// The same deletion for systems that do not read "Wininit.ini": the platform's delete-at-restart
-// registration. Its result is not used.
-void RegisterDeletionAtRestart(const std::string& path);

@@ -2,6 +2,7 @@
 // platform's delete-at-restart registration, each written to a place of the test's own.
 #include "UnInstallTestSupport.h"
 
+#include "install/RestartDeletion.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 #include "uninstall/Removal.h"
@@ -47,13 +48,35 @@ std::string Lower(std::string text) {
 
 TEST_SUITE("self-deletion") {
 
-    TEST_CASE("the profile file gets the line nul= and the short path in its [rename] section") {
-        testsupport::ScratchFolder scratch("uninstall-wininit");
-        std::string profile = scratch / "Wininit.ini";
-        WriteWininitDeletion(profile.c_str(), "C:\\PROGRA~1\\Orvelle\\KESTRI~1\\UNINST~1.EXE");
-        CHECK(
-            testsupport::ReadBytes(profile) ==
-            std::optional<std::string>("[rename]\r\nnul=C:\\PROGRA~1\\Orvelle\\KESTRI~1\\UNINST~1.EXE\r\n"));
+    TEST_CASE("the line nul= and the short path joins the [rename] section beside other programs' lines") {
+        const std::string ours = "nul=C:\\PROGRA~1\\Orvelle\\KESTRI~1\\UNINST~1.EXE";
+        struct Case {
+            const char* name;
+            std::string before;
+            std::string after;
+        };
+        const Case cases[] = {
+            {"no profile file", "", "[rename]\r\n" + ours + "\r\n"},
+            {"other programs' deletions and renames stay, in their order",
+             "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OTHER\\A.EXE\r\nNUL=C:\\OTHER\\B.DLL\r\n"
+             "C:\\NEW.SYS=C:\\OLD.SYS\r\n",
+             "[boot]\r\nshell=x\r\n[rename]\r\nNUL=C:\\OTHER\\A.EXE\r\nNUL=C:\\OTHER\\B.DLL\r\n"
+             "C:\\NEW.SYS=C:\\OLD.SYS\r\n" +
+                 ours + "\r\n"},
+            {"a second removal does not repeat its line",
+             "[rename]\r\nNUL=C:\\OTHER\\A.EXE\r\nNUL" + ours.substr(3) + "\r\n",
+             "[rename]\r\nNUL=C:\\OTHER\\A.EXE\r\nNUL" + ours.substr(3) + "\r\n"},
+        };
+        for (const Case& c : cases) {
+            CAPTURE(c.name);
+            testsupport::ScratchFolder scratch("uninstall-wininit");
+            std::string profile = scratch / "Wininit.ini";
+            if (!c.before.empty()) {
+                testsupport::WriteBytes(profile, c.before);
+            }
+            install::WriteWininitDeletion(profile.c_str(), ours.substr(4));
+            CHECK(testsupport::ReadBytes(profile) == std::optional<std::string>(c.after));
+        }
     }
 
     TEST_CASE("the delete-at-restart registration names the file") {
@@ -61,7 +84,7 @@ TEST_SUITE("self-deletion") {
         std::string file = scratch / "UnInstall.exe";
         testsupport::WriteBytes(file, "uninstaller");
         std::optional<std::string> before = PendingOperations();
-        RegisterDeletionAtRestart(file);
+        install::RegisterDeletionAtRestart(file);
         std::optional<std::string> after = PendingOperations();
         RestorePendingOperations(before);
         REQUIRE(after.has_value());
