@@ -25,6 +25,8 @@ inline constexpr const char* kSizeWidth = "SizeWidth";
 inline constexpr const char* kDateWidth = "DateWidth";
 inline constexpr const char* kTimeWidth = "TimeWidth";
 inline constexpr const char* kArchiver = "Archiver";
+// Left by UnInstall when it could not remove every installed item: its next run finishes the job.
+inline constexpr const char* kRemovalUnfinished = "RemovalUnfinished";
 // The widths of the outgoing file list's columns "Name", "Size", "Date" and "Time", in that order.
 inline constexpr const char* kColumnWidthNames[] = {kNameWidth, kSizeWidth, kDateWidth, kTimeWidth};
 

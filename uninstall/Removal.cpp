@@ -7,8 +7,10 @@
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 #include "win/FileIdentity.h"
+#include "win/FileSystem.h"
 #include "win/Handles.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 
@@ -26,39 +28,86 @@ std::optional<std::string> ReadFullPath(HKEY key, const char* name) {
     return value;
 }
 
+// What a run knows beyond the paths, and what its steps found.
+struct StepContext {
+    const RemovalPaths& paths;
+    UnInstallUi& ui;
+    HWND owner;
+    // An earlier run left installed items behind: what it removed already counts as removed.
+    bool finishing;
+    // An installed item is still there because it could not be removed (in use, protected).
+    bool itemRefused = false;
+    bool keptForSecondRun = false;
+};
+
+enum class ItemResult { Removed, Absent, UsersEntries, Refused };
+
+bool IsEmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    win::FindHandle listing(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!listing) {
+        return false;
+    }
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) {
+            return false;
+        }
+    } while (FindNextFileA(listing.get(), &found));
+    return true;
+}
+
+// A file or folder that is gone was removed, or was not there; a folder that holds entries (or a
+// file where the folder was) is the user's; any other item that stays was refused.
+ItemResult RemoveItem(const std::string& path, bool isFolder, StepContext& context) {
+    if (isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str())) {
+        return ItemResult::Removed;
+    }
+    if (!win::PathExists(path)) {
+        return ItemResult::Absent;
+    }
+    if (isFolder && !(win::FolderExists(path) && IsEmptyFolder(path))) {
+        return ItemResult::UsersEntries;
+    }
+    context.itemRefused = true;
+    return ItemResult::Refused;
+}
+
 // Within a step, each item is attempted only when the one before it is gone.
-bool DeleteFilesInOrder(const std::string& folder, std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-        if (!DeleteFileA(InFolder(folder, name).c_str())) {
+bool RemoveInOrder(std::initializer_list<std::string> items, bool areFolders, StepContext& context) {
+    for (const std::string& item : items) {
+        ItemResult result = RemoveItem(item, areFolders, context);
+        if (result != ItemResult::Removed && !(result == ItemResult::Absent && context.finishing)) {
             return false;
         }
     }
     return true;
 }
 
-bool DeleteConduit(const RemovalPaths& paths) {
-    return paths.hotSyncFolder && DeleteFilesInOrder(*paths.hotSyncFolder, {layout::kConduitFileName});
+bool DeleteConduit(StepContext& context) {
+    const RemovalPaths& paths = context.paths;
+    return paths.hotSyncFolder &&
+           RemoveInOrder({InFolder(*paths.hotSyncFolder, layout::kConduitFileName)}, false, context);
 }
 
 // The Conduit Manager is loaded by its full path just before the call and released right after it.
-bool RemoveConduitRegistration(const RemovalPaths& paths, UnInstallUi& ui, HWND owner) {
-    if (!paths.hotSyncFolder) {
+bool RemoveConduitRegistration(StepContext& context) {
+    if (!context.paths.hotSyncFolder) {
         return false;
     }
-    const std::string library = InFolder(*paths.hotSyncFolder, layout::kCondMgrFileName);
+    const std::string library = InFolder(*context.paths.hotSyncFolder, layout::kCondMgrFileName);
     // A damaged library fails to load here instead of raising the system's own error box.
     UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     win::Module condMgr(LoadLibraryA(library.c_str()));
     SetErrorMode(previousMode);
     if (!condMgr) {
-        ui.ShowMessage(owner, kLoadLibraryFailedMessage, MB_OK | MB_ICONSTOP);
+        context.ui.ShowMessage(context.owner, kLoadLibraryFailedMessage, MB_OK | MB_ICONSTOP);
         return false;
     }
     auto removeConduit = win::ProcAddress<condmgr::RemoveConduitByCreatorIDFn>(
         condMgr.get(), condmgr::kRemoveConduitByCreatorID);
     if (removeConduit == nullptr) {
         condMgr.reset();
-        ui.ShowMessage(owner, kLookupFailedMessage, MB_OK | MB_ICONSTOP);
+        context.ui.ShowMessage(context.owner, kLookupFailedMessage, MB_OK | MB_ICONSTOP);
         return false;
     }
     // Whether a conduit was registered does not matter: afterwards none is.
@@ -66,55 +115,65 @@ bool RemoveConduitRegistration(const RemovalPaths& paths, UnInstallUi& ui, HWND 
     return true;
 }
 
-bool DeleteManagerFiles(const RemovalPaths& paths) {
-    return paths.installFolder &&
-           DeleteFilesInOrder(*paths.installFolder, {layout::kManagerFileName, layout::kHandheldAppFileName});
+bool DeleteManagerFiles(StepContext& context) {
+    const std::optional<std::string>& folder = context.paths.installFolder;
+    return folder && RemoveInOrder({InFolder(*folder, layout::kManagerFileName),
+                                    InFolder(*folder, layout::kHandheldAppFileName)},
+                                   false, context);
 }
 
 // Only the two folders inside the install folder, whatever folders the settings name; folders that
 // still hold files stay.
-bool DeleteProgramFolders(const RemovalPaths& paths) {
-    if (!paths.installFolder) {
-        return false;
-    }
-    for (const char* name : {settings::kInboxFolderName, settings::kOutboxFolderName}) {
-        if (!RemoveDirectoryA((*paths.installFolder + name).c_str())) {
-            return false;
-        }
-    }
-    return true;
+bool DeleteProgramFolders(StepContext& context) {
+    const std::optional<std::string>& folder = context.paths.installFolder;
+    return folder &&
+           RemoveInOrder({*folder + settings::kInboxFolderName, *folder + settings::kOutboxFolderName}, true,
+                         context);
 }
 
-bool DeleteRegistryEntries() {
-    return RegDeleteKeyA(HKEY_CURRENT_USER, settings::kKeyPath) == ERROR_SUCCESS &&
-           RegDeleteKeyA(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPathAsRemoved) == ERROR_SUCCESS;
+bool DeleteKey(HKEY root, const char* path, bool finishing) {
+    LONG result = RegDeleteKeyA(root, path);
+    return result == ERROR_SUCCESS || (finishing && result == ERROR_FILE_NOT_FOUND);
+}
+
+// While an installed item that the steps before could not remove is still there, the Settings store
+// (with the two paths) and the uninstall entry stay, marked, so that a second run can finish.
+bool DeleteRegistryEntries(StepContext& context) {
+    if (context.itemRefused) {
+        win::RegKey store = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_WRITE);
+        context.keptForSecondRun =
+            store && settings::WriteDword(store.get(), settings::kRemovalUnfinished, 1);
+        return false;
+    }
+    return DeleteKey(HKEY_CURRENT_USER, settings::kKeyPath, context.finishing) &&
+           DeleteKey(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPathAsRemoved, context.finishing);
 }
 
 // The three shortcuts, then the "Kestrin" folder; "Orvelle" above it stays.
-bool DeleteProgramGroup() {
+bool DeleteProgramGroup(StepContext& context) {
     std::optional<std::string> group = install::ProgramGroupFolder();
-    if (!group) {
-        return false;
-    }
-    return DeleteFilesInOrder(*group, {layout::kManagerShortcutName, layout::kHandheldAppShortcutName,
-                                       layout::kUnInstallShortcutNameAsRemoved}) &&
-           RemoveDirectoryA(group->c_str());
+    return group &&
+           RemoveInOrder({InFolder(*group, layout::kManagerShortcutName),
+                          InFolder(*group, layout::kHandheldAppShortcutName),
+                          InFolder(*group, layout::kUnInstallShortcutNameAsRemoved)},
+                         false, context) &&
+           RemoveInOrder({*group}, true, context);
 }
 
-bool RunStep(int step, const RemovalPaths& paths, UnInstallUi& ui, HWND owner) {
+bool RunStep(int step, StepContext& context) {
     switch (step) {
     case 1:
-        return DeleteConduit(paths);
+        return DeleteConduit(context);
     case 2:
-        return RemoveConduitRegistration(paths, ui, owner);
+        return RemoveConduitRegistration(context);
     case 3:
-        return DeleteManagerFiles(paths);
+        return DeleteManagerFiles(context);
     case 4:
-        return DeleteProgramFolders(paths);
+        return DeleteProgramFolders(context);
     case 5:
-        return DeleteRegistryEntries();
+        return DeleteRegistryEntries(context);
     case 6:
-        return DeleteProgramGroup();
+        return DeleteProgramGroup(context);
     default:
         return false;
     }
@@ -165,6 +224,7 @@ RemovalPaths ReadRemovalPaths() {
     if (key) {
         paths.hotSyncFolder = ReadFullPath(key.get(), settings::kPathToHotSync);
         paths.installFolder = ReadFullPath(key.get(), settings::kPathToManager);
+        paths.finishing = settings::ReadDword(key.get(), settings::kRemovalUnfinished).has_value();
     }
     return paths;
 }
@@ -181,14 +241,19 @@ bool RemovalOutcome::AllRemoved() const {
 RemovalOutcome RunRemoval(UnInstallUi& ui, HWND owner, const StepObserver& observer) {
     RemovalOutcome outcome;
     outcome.paths = ReadRemovalPaths();
+    StepContext context{outcome.paths, ui, owner, outcome.paths.finishing};
     for (int step = 1; step <= kRemovalStepCount; ++step) {
-        bool succeeded = RunStep(step, outcome.paths, ui, owner);
+        bool succeeded = RunStep(step, context);
         outcome.succeeded[static_cast<size_t>(step - 1)] = succeeded;
         if (observer) {
             observer(step, succeeded);
         }
     }
-    ScheduleSelfDeletion(outcome.paths, ui);
+    outcome.keptForSecondRun = context.keptForSecondRun;
+    // The uninstall entry that stays for the second run needs its uninstaller.
+    if (!outcome.keptForSecondRun) {
+        ScheduleSelfDeletion(outcome.paths, ui);
+    }
     return outcome;
 }
 

@@ -21,15 +21,22 @@ inline constexpr const char* kLookupFailedMessage = "Error loading functions fro
 struct RemovalPaths {
     std::optional<std::string> hotSyncFolder;
     std::optional<std::string> installFolder;
+    // An earlier run could not remove everything and kept the store for this one: an item that is
+    // already gone counts as removed.
+    bool finishing = false;
 };
 
-// Reads "PathToHotSync", then "PathToManager".
+// Reads "PathToHotSync", then "PathToManager", then the mark of an unfinished removal.
 RemovalPaths ReadRemovalPaths();
 
 struct RemovalOutcome {
     RemovalPaths paths;
     // Step 1 at index 0.
     std::array<bool, kRemovalStepCount> succeeded{};
+    // An installed item could not be removed (in use, protected): the Settings store and the uninstall
+    // entry stayed, and UnInstall's own file was not scheduled for deletion, so that a second run
+    // can remove the rest.
+    bool keptForSecondRun = false;
     bool AllRemoved() const;
 };
 
@@ -37,7 +44,8 @@ struct RemovalOutcome {
 using StepObserver = std::function<void(int step, bool succeeded)>;
 
 // Reads the paths, runs the six steps in order (a failed step never stops the removal) and makes the
-// self-deletion entry whatever their outcome. Messages are owned by `owner`.
+// self-deletion entry unless the registry entries stayed for a second run. Messages are owned by
+// `owner`.
 RemovalOutcome RunRemoval(UnInstallUi& ui, HWND owner, const StepObserver& observer);
 
 // The removal without a window and without questions: messages are not shown, nothing restarts.

@@ -110,12 +110,19 @@ void UnInstallDialog::ShowWarning() const {
     }
 }
 
+const char* UnInstallDialog::ClosingQuestion() const {
+    if (allRemoved) {
+        return kRestartQuestion;
+    }
+    return outcome.keptForSecondRun ? kUnfinishedRestartQuestion : kIncompleteRestartQuestion;
+}
+
 void UnInstallDialog::OnCancel() {
     // No input counts until the removal has run.
     if (!removalDone) {
         return;
     }
-    if (!refused && ui.ShowMessage(m_hWnd, kRestartQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (!refused && ui.ShowMessage(m_hWnd, ClosingQuestion(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
         ShowWindow(false);
         ui.RequestRestart();
     }

@@ -15,6 +15,16 @@ inline constexpr const char* kConfirmationMessage =
 inline constexpr const char* kRestartQuestion =
     "UnInstallation complete! You need to restart Windows before\n"
     "the new setting will take effect. Restart Windows now?";
+// After a removal in which a step failed: the steps without a mark are the ones left.
+inline constexpr const char* kIncompleteRestartQuestion =
+    "UnInstallation incomplete! Some items could not be removed: the steps\n"
+    "without \"Ok!\" show which. You need to restart Windows before\n"
+    "the new setting will take effect. Restart Windows now?";
+// After a removal that left items in use, and kept what a second run needs.
+inline constexpr const char* kUnfinishedRestartQuestion =
+    "UnInstallation incomplete! Some items could not be removed: the steps\n"
+    "without \"Ok!\" show which. Close the programs that use them, or restart\n"
+    "Windows, then run UnInstall again to remove the rest. Restart Windows now?";
 
 class UnInstallDialog : public CDialog {
 public:
@@ -42,6 +52,7 @@ private:
     void OnRemove();
     void ShowMark(int step) const;
     void ShowWarning() const;
+    const char* ClosingQuestion() const;
 
     UnInstallUi& ui;
     HICON programIcon;

@@ -353,7 +353,8 @@ TEST_SUITE("removal dialog") {
                                           GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             REQUIRE(running);
             OpenUnInstall open(ui);
-            CHECK(open.Marks() == AllStepsBut(3));
+            // The registry entries stay for a second run.
+            CHECK(open.Marks() == std::vector<int>{1, 2, 4, 6});
             CHECK(FileExists(installation.InInstall(layout::kManagerFileName)));
             CHECK(FileExists(installation.InInstall(layout::kHandheldAppFileName)));
         }
@@ -427,8 +428,58 @@ TEST_SUITE("removal dialog") {
         CHECK_FALSE(open.dialog().AllRemoved());
         CHECK(ui.scheduled.size() == 1);
         open.PressOk();
-        CHECK(ui.messages.back().text.rfind("UnInstallation complete!", 0) == 0);
+        CHECK(ui.messages.back().text == kIncompleteRestartQuestion);
         CHECK(ui.restartRequests == 0);
+    }
+
+    TEST_CASE("an item in use keeps what a second run needs, and the second run removes the rest") {
+        struct Case {
+            const char* name;
+            int failedStep;
+            std::string (*item)(const FakeInstallation&);
+        };
+        const Case cases[] = {
+            {"the conduit loaded by HotSync Manager", 1,
+             [](const FakeInstallation& i) { return i.InHotSync(layout::kConduitFileName); }},
+            {"the manager running", 3,
+             [](const FakeInstallation& i) { return i.InInstall(layout::kManagerFileName); }},
+            {"an empty Outbox held open", 4,
+             [](const FakeInstallation& i) { return i.installFolder + settings::kOutboxFolderName; }},
+        };
+        for (const Case& c : cases) {
+            CAPTURE(c.name);
+            FakeInstallation installation;
+            win::File inUse(CreateFileA(c.item(installation).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            REQUIRE(inUse);
+            {
+                ScriptedUi ui;
+                ui.answers = {IDYES, IDNO};
+                OpenUnInstall open(ui);
+                std::vector<int> marks = AllStepsBut(5);
+                marks.erase(std::find(marks.begin(), marks.end(), c.failedStep));
+                CHECK(open.Marks() == marks);
+                CHECK(KeyExists(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath));
+                win::RegKey store = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
+                CHECK(settings::ReadString(store.get(), settings::kPathToManager) ==
+                      std::optional<std::string>(installation.installFolder));
+                CHECK(settings::ReadString(store.get(), settings::kPathToHotSync) ==
+                      std::optional<std::string>(installation.hotSyncFolder));
+                CHECK(ui.scheduled.empty());
+                open.PressOk();
+                CHECK(ui.messages.back().text == kUnfinishedRestartQuestion);
+            }
+            inUse.reset();
+            ScriptedUi ui;
+            ui.answers = {IDYES, IDNO};
+            OpenUnInstall open(ui);
+            CHECK(open.Marks() == kAllSteps);
+            CHECK(installation.EverythingRemoved());
+            CHECK(ui.scheduled.size() == 1);
+            open.PressOk();
+            CHECK(ui.messages.back().text == kRestartQuestion);
+        }
     }
 
     TEST_CASE("names are matched without regard to case") {

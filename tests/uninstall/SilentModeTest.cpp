@@ -111,16 +111,17 @@ TEST_SUITE("silent mode") {
             DeleteFileA(installation.InHotSync(layout::kCondMgrFileName).c_str());
             Finished run = RunProgram(command, scratch);
             CHECK(run.exitCode == 0);
-            CHECK(run.output == "message Are you sure do you want to completely remove \"Kestrin "
-                                "v2.1\"\\nand all of its components "
-                                "from your computer?\n"
-                                "message Error loading DLL\n"
-                                "marks 1 3 4 5 6\n"
-                                "warning shown\n"
-                                "message UnInstallation complete! You need to restart Windows before\\nthe "
-                                "new setting will take "
-                                "effect. Restart Windows now?\n"
-                                "exit 0\n");
+            CHECK(run.output ==
+                  "message Are you sure do you want to completely remove \"Kestrin "
+                  "v2.1\"\\nand all of its components "
+                  "from your computer?\n"
+                  "message Error loading DLL\n"
+                  "marks 1 3 4 5 6\n"
+                  "warning shown\n"
+                  "message UnInstallation incomplete! Some items could not be removed: the "
+                  "steps\\nwithout \"Ok!\" show which. You need to restart Windows before\\nthe "
+                  "new setting will take effect. Restart Windows now?\n"
+                  "exit 0\n");
         }
         SUBCASE("Yes: a complete removal") {
             Finished run = RunProgram(command, scratch);

@@ -42,7 +42,7 @@ void Answer(HWND box, bool confirm) {
     int button = IDOK;
     if (text.rfind("Are you sure", 0) == 0) {
         button = confirm ? IDYES : IDNO;
-    } else if (text.rfind("UnInstallation complete!", 0) == 0) {
+    } else if (text.size() >= 20 && text.compare(text.size() - 20, 20, "Restart Windows now?") == 0) {
         button = IDNO;
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
