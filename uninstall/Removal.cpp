@@ -59,11 +59,10 @@ bool IsEmptyFolder(const std::string& folder) {
 // A file or folder that is gone was removed, or was not there; a folder that holds entries (or a
 // file where the folder was) is the user's; any other item that stays was refused.
 ItemResult RemoveItem(const std::string& path, bool isFolder, StepContext& context) {
-    if (isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str())) {
-        return ItemResult::Removed;
-    }
+    bool deleted = isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+    // A deletion can be accepted and still not happen (a file system that refuses it later).
     if (!win::PathExists(path)) {
-        return ItemResult::Absent;
+        return deleted ? ItemResult::Removed : ItemResult::Absent;
     }
     if (isFolder && !(win::FolderExists(path) && IsEmptyFolder(path))) {
         return ItemResult::UsersEntries;

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Setup and UnInstall in awkward moments on an emulated Palm Desktop PC, each situation in a fresh
+# prefix: other programs' restart work, an UnInstall that meets a running manager or a protected
+# folder and is finished by a second run. Every situation checks that the user's files are whole,
+# that nothing outside the installed layout changed, and what the user was told.
+# Usage: check-installer-situations.sh SOURCE_DIR BUILD_DIR
+set -uo pipefail
+source_dir=$(cd "$1" && pwd)
+build=$(cd "$2" && pwd)
+bin="$build/bin"
+prefix="$build/installer-situations"
+failures=0
+situation=
+fail() { echo "FAIL ($situation): $*"; failures=$((failures + 1)); }
+
+install_win='C:\Program Files\Orvelle\Kestrin Manager'
+settings='HKCU\Software\Orvelle\Kestrin'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrin Manager'
+protected=
+unprotect() { [ -z "$protected" ] || chattr -i "$protected" 2>/dev/null; protected=; }
+trap 'unprotect; wineserver -k >/dev/null 2>&1 </dev/null' EXIT
+
+# A PC with Palm Desktop, the user's own files and other programs' traces, then Kestrin installed
+# from its distribution folder.
+fresh_pc() {
+  situation=$1
+  unprotect
+  source "$source_dir/tests/support/palm-desktop-pc.sh"
+  install_dir="$drive/Program Files/Orvelle/Kestrin Manager"
+  mkdir -p "$drive/users/Public/Documents" "$drive/Other" "$drive/Downloads/Kestrin"
+  head -c 70000 /dev/urandom >"$drive/users/Public/Documents/report.doc"
+  printf 'old\n' >"$drive/Other/old.tmp"
+  printf 'update\n' >"$drive/Other/update.dll"
+  printf '[rename]\r\nNUL=C:\\Other\\old.tmp\r\nC:\\Other\\new.dll=C:\\Other\\update.dll\r\n' \
+    >"$drive/windows/wininit.ini"
+  run reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Other App' /v UninstallString \
+    /d '"C:\Other\remove.exe"' /f >/dev/null
+  run reg add 'HKCU\Software\Orvelle\Other' /v Kept /d yes /f >/dev/null
+  run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' register memo Memo.dll 1 >/dev/null
+  cp "$build/dist/"* "$drive/Downloads/Kestrin/"
+  snapshot >"$prefix.before"
+  output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S) || fail "Setup /S exited $?: $output"
+}
+
+# Everything outside the installed layout that a removal must leave as it was: files and their
+# contents (but the Windows folder, the Inbox and the Outbox), other programs' uninstall entries,
+# the keys beside the Settings store and the other conduits' registrations.
+snapshot() {
+  (cd "$drive" && find . -path ./windows -prune -o -path './Program Files/Orvelle/Kestrin Manager' -prune \
+    -o -type f -print0 | sort -z | xargs -0 md5sum)
+  run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -v 'Kestrin Manager'
+  run reg query 'HKCU\Software\Orvelle' /s | grep -v '\\Kestrin$'
+  run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' list
+}
+
+# After the removal and a restart: the layout is gone, everything else as it was, other programs'
+# restart work done.
+check_removed_after_restart() {
+  run wineboot -r >/dev/null
+  [ ! -e "$install_dir/UnInstall.exe" ] || fail "UnInstall.exe is still there after the restart"
+  for file in KestrinManager.exe Kestrin.prc; do
+    [ ! -e "$install_dir/$file" ] || fail "$file is still installed"
+  done
+  [ ! -e "$drive/Palm/KestrinConduit.dll" ] || fail "the conduit is still in C:\\Palm"
+  run reg query "$settings" >/dev/null && fail "the Settings store is still there"
+  run reg query "$uninstall_key" >/dev/null && fail "the uninstall entry is still there"
+  [ ! -e "$drive/Other/old.tmp" ] && [ "$(cat "$drive/Other/new.dll" 2>/dev/null)" = update ] ||
+    fail "another program's restart work was not done"
+  printf 'old\n' >"$drive/Other/old.tmp" && printf 'update\n' >"$drive/Other/update.dll"
+  rm -f "$drive/Other/new.dll"
+  diff <(cat "$prefix.before") <(snapshot) >"$prefix.diff" || fail "outside the layout: $(cat "$prefix.diff")"
+}
+
+uninstall_dialog() { (cd "$install_dir" && run "$bin/UnInstallDriver.exe" run "$install_win\\UnInstall.exe"); }
+expect_told() { grep -qF "$1" <<<"$output" || fail "expected '$1' in: $output"; }
+unfinished='UnInstallation incomplete! Some items could not be removed: the steps\nwithout "Ok!" show which. Close the programs'
+incomplete='UnInstallation incomplete! Some items could not be removed: the steps\nwithout "Ok!" show which. You need'
+complete='UnInstallation complete!'
+
+# Kept for a second run: the two paths and the uninstall entry, no self-deletion scheduled.
+check_kept_for_second_run() {
+  [ "$(run reg query "$settings" /v PathToManager | grep -cF "$install_win")" -eq 1 ] || fail "PathToManager went"
+  run reg query "$settings" /v PathToHotSync >/dev/null || fail "PathToHotSync went"
+  run reg query "$uninstall_key" /v UninstallString >/dev/null || fail "the uninstall entry went"
+  grep -qi 'UNINST' "$drive/windows/wininit.ini" && fail "UnInstall.exe is scheduled although its entry stays"
+}
+
+# 1. Other programs' lines in Wininit.ini stay beside UnInstall's own.
+fresh_pc wininit
+output=$(uninstall_dialog) || fail "UnInstall: $output"
+expect_told "marks 1 2 3 4 5 6"
+expect_told "$complete"
+grep -q '^NUL=C:\\Other\\old.tmp' "$drive/windows/wininit.ini" &&
+  grep -q '^C:\\Other\\new.dll=C:\\Other\\update.dll' "$drive/windows/wininit.ini" &&
+  grep -qi '^nul=C:\\.*\.EXE' "$drive/windows/wininit.ini" || fail "wininit.ini: $(cat "$drive/windows/wininit.ini")"
+check_removed_after_restart
+
+# 2. The manager running: its files stay, with what a second run needs; the second run, after the
+# manager has closed and Windows restarted, removes the rest. The user's received file stays.
+fresh_pc manager-running
+head -c 50000 /dev/urandom >"$prefix.received"
+cp "$prefix.received" "$install_dir/Inbox/received.bin"
+(cd "$install_dir" && setsid wine KestrinManager.exe </dev/null >/dev/null 2>&1 &)
+run "$bin/ManagerDriver.exe" wait >/dev/null || fail "the manager did not open"
+output=$(uninstall_dialog) || fail "UnInstall: $output"
+expect_told "marks 1 2 6"
+expect_told "$unfinished"
+[ -f "$install_dir/KestrinManager.exe" ] || fail "the running manager's file went"
+check_kept_for_second_run
+run "$bin/ManagerDriver.exe" close >/dev/null || fail "the manager did not close"
+run wineboot -r >/dev/null
+uninstaller=$(run reg query "$uninstall_key" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *//p')
+output=$(cd "$install_dir" && run "$bin/UnInstallDriver.exe" run "$uninstaller") || fail "second run: $output"
+expect_told "marks 1 2 3 5 6"
+expect_told "$incomplete"
+cmp -s "$prefix.received" "$install_dir/Inbox/received.bin" || fail "the received file changed"
+check_removed_after_restart
+
+# 3. A protected, empty Outbox: kept for a second run, which removes it once it is writable.
+fresh_pc protected-folder
+protected="$install_dir/Outbox"
+chattr +i "$protected" || fail "chattr +i"
+output=$(cd "$install_dir" && run ./UnInstall.exe /S)
+[ $? -eq $((8 | 16)) ] || fail "UnInstall /S with a protected Outbox: $output"
+check_kept_for_second_run
+unprotect
+output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "the second run exited $?"
+check_removed_after_restart
+
+echo "$failures installer-situation checks failed"
+[ "$failures" -eq 0 ]
