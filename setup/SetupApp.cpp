@@ -12,15 +12,6 @@
 
 namespace {
 
-// Handles the thread's messages until the dialog has ended or none is left waiting.
-void RunUntilEnded(HWND window) {
-    MSG message = {};
-    while (IsWindow(window) && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // The folder of a "/D=folder" switch, which takes the rest of the line. Windows quotes an argument
 // that holds a space, so the switch may come as "/D=folder" in quotes, or its folder alone quoted.
 std::optional<std::string> FolderSwitchValue(const std::string& rest) {
@@ -59,27 +50,6 @@ SetupCommandLine ParseSetupArguments(const std::string& arguments) {
         }
     }
     return line;
-}
-
-int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder) {
-    CModeless<SetupDialog> dialog(ui);
-    // Refused at start (HotSync Manager missing), the dialog ends before it exists.
-    if (!dialog.Create() || dialog.GetSafeHwnd() == nullptr) {
-        SetupOutcome outcome = dialog.Outcome();
-        return static_cast<int>(outcome == SetupOutcome::Installed ? SetupOutcome::NotFinished : outcome);
-    }
-    HWND window = dialog.GetSafeHwnd();
-    if (folder) {
-        SetDlgItemTextA(window, IDC_FOLDER, folder->c_str());
-    }
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_INSTALL)));
-    RunUntilEnded(window);
-    SetupOutcome outcome = dialog.Outcome();
-    if (outcome == SetupOutcome::Installed && !dialog.Finished()) {
-        outcome = SetupOutcome::NotFinished;
-    }
-    return static_cast<int>(outcome);
 }
 
 SetupApp::SetupApp() : CWinApp("Setup") {}

@@ -20,11 +20,6 @@ struct SetupCommandLine {
 // `arguments` is the command line after the program's name.
 SetupCommandLine ParseSetupArguments(const std::string& arguments);
 
-// The installation without the dialog showing: the same steps as Install in the dialog, every
-// question answered by `ui`. The exit code: 0 only when every step succeeded, else the SetupOutcome
-// of the failure.
-int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder);
-
 class SetupApp : public CWinApp {
 public:
     SetupApp();

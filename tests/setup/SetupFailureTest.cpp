@@ -21,14 +21,12 @@ void CheckEarlierStepsKept(const std::string& folder) {
     CHECK(FolderExists(folder + "\\Inbox"));
 }
 
-struct Installation {
+struct DialogRun {
     std::string folder;
     ScriptedUi ui;
     OpenSetup setup{ui};
 
-    explicit Installation(const SetupWorld& world) : folder(world.Path("Kestrin")) {
-        setup.TypeFolder(folder);
-    }
+    explicit DialogRun(const SetupWorld& world) : folder(world.Path("Kestrin")) { setup.TypeFolder(folder); }
 };
 
 } // namespace
@@ -68,7 +66,7 @@ TEST_CASE("a package that cannot be opened or extracted asks whether to abort; N
             message = failure.second;
         }
     }
-    Installation run(world);
+    DialogRun run(world);
     run.ui.answers = {IDNO};
     run.setup.Install();
 
@@ -89,7 +87,7 @@ TEST_CASE("a package that cannot be opened or extracted asks whether to abort; N
 TEST_CASE("after No to the abort question, Yes ends the dialog, and a new Install starts over from 0") {
     SetupWorld world;
     world.WritePackage({"entry KestrinConduit.dll conduit", "entry KestrinManager.exe manager", "fail 12"});
-    Installation run(world);
+    DialogRun run(world);
     run.ui.answers = {IDNO};
     run.setup.Install();
     REQUIRE(run.setup.IsOpen());
@@ -114,7 +112,7 @@ TEST_CASE("after No to the abort question, Yes ends the dialog, and a new Instal
 TEST_CASE("a broken header during the walk ends the dialog without a question") {
     SetupWorld world;
     world.WritePackage({"entry KestrinConduit.dll conduit", "header 12", "entry Kestrin.prc handheld"});
-    Installation run(world);
+    DialogRun run(world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{"Archive header broken"});
@@ -129,7 +127,7 @@ TEST_CASE("a broken header during the walk ends the dialog without a question") 
 TEST_CASE("a header that cannot be read for another reason is never reported as a complete installation") {
     SetupWorld world;
     world.WritePackage({"entry KestrinConduit.dll conduit", "header 18"});
-    Installation run(world);
+    DialogRun run(world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{"Read error"});
@@ -150,7 +148,7 @@ TEST_CASE("unrar.dll missing or without its calls: the message, and the dialog e
         message = "Error loading functions from DLL";
     }
     world->WriteFourEntryPackage();
-    Installation run(*world);
+    DialogRun run(*world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{message});
@@ -176,7 +174,7 @@ TEST_CASE("condmgr.dll missing or without its calls: the message after unpacking
         message = "Error loading functions from DLL";
     }
     world->WriteFourEntryPackage();
-    Installation run(*world);
+    DialogRun run(*world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{message});
@@ -194,7 +192,7 @@ TEST_CASE("CmInstallCreator failing: no name, no priority, and the installation 
     SetupWorld world;
     world.WriteFourEntryPackage();
     world.SetInstallCreatorResult(-1005);
-    Installation run(world);
+    DialogRun run(world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{kComplete});
@@ -215,7 +213,7 @@ TEST_CASE("a package of one entry fills the HotSync folder only; an empty packag
         world.WritePackage({});
         bar = 40 + 15 + 10;
     }
-    Installation run(world);
+    DialogRun run(world);
     run.setup.Install();
 
     CHECK(run.ui.Texts() == std::vector<std::string>{kComplete});

@@ -1,0 +1,223 @@
+#include "setup/Installation.h"
+
+#include "interfaces/palm/CondMgr.h"
+#include "settings/InstalledLayout.h"
+#include "settings/Settings.h"
+#include "setup/Folders.h"
+#include "setup/Package.h"
+#include "setup/SetupMessages.h"
+#include "setup/Shortcuts.h"
+#include "win/Handles.h"
+
+#include <utility>
+
+using folders::CreateFolderTree;
+using folders::FolderExists;
+
+namespace {
+
+constexpr int kFoldersProgress = 15;
+constexpr int kTransferFoldersProgress = 10;
+constexpr int kRegistryProgress = 15;
+constexpr int kEntryProgress = 9;
+constexpr int kConduitProgress = 15;
+constexpr int kShortcutsProgress = 10;
+
+// The uninstaller's path as a command line takes it: quoted when it holds a space.
+std::string CommandLinePath(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+} // namespace
+
+std::optional<std::string> ReadHotSyncFolder() {
+    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, layout::kHotSyncKeyPath, KEY_READ);
+    if (!key) {
+        return std::nullopt;
+    }
+    std::optional<std::string> program = settings::ReadString(key.get(), layout::kHotSyncPathValue);
+    if (!program || program->find('\\') == std::string::npos) {
+        return std::nullopt;
+    }
+    return program->substr(0, program->rfind('\\'));
+}
+
+Installation::Installation(SetupUi& ui, HWND owner, InstallationObserver& observer, std::string hotSyncFolder)
+    : ui_(ui), owner_(owner), observer_(observer), hotSyncFolder_(std::move(hotSyncFolder)) {}
+
+InstallationResult Installation::Run(const std::string& typedFolder) {
+    result_ = InstallationResult();
+    progress_ = 0;
+    observer_.ProgressStarted();
+    installFolder_ = SettleInstallFolder(typedFolder);
+    result_.installFolder = installFolder_;
+    Advance(kFoldersProgress);
+    CreateTransferFolders();
+    Advance(kTransferFoldersProgress);
+    WriteSettingsStore();
+    WriteUninstallEntry();
+    Advance(kRegistryProgress);
+    if (!ExtractPackage() || !RegisterConduit()) {
+        return result_;
+    }
+    Advance(kConduitProgress);
+    CreateShortcuts();
+    Advance(kShortcutsProgress);
+    OfferRestart();
+    result_.end = InstallationEnd::Finished;
+    return result_;
+}
+
+void Installation::Advance(int amount) {
+    progress_ += amount;
+    observer_.ProgressChanged(progress_);
+}
+
+std::string Installation::SettleInstallFolder(const std::string& typedFolder) {
+    std::string folder = folders::WithoutTrailingBackslashes(typedFolder);
+    // A folder too deep to hold the installation's files is never created.
+    bool usable = folders::FitsInstallLayout(folder);
+    if (usable) {
+        CreateFolderTree(folder);
+        usable = FolderExists(folder);
+    }
+    if (!usable) {
+        ShowMessage(messages::kFolderNotCreated, MB_ICONEXCLAMATION | MB_OK);
+        RecordFailure(SetupOutcome::DefaultFolderUsed, false);
+        folder = layout::kDefaultInstallFolder;
+        observer_.DefaultFolderChosen(folder);
+        CreateFolderTree(folder);
+    }
+    // A relative folder is recorded, extracted into and linked to by its full path.
+    return folders::AbsoluteFolder(folder);
+}
+
+void Installation::CreateTransferFolders() {
+    const std::string outbox = installFolder_ + settings::kOutboxFolderName;
+    const std::string inbox = installFolder_ + settings::kInboxFolderName;
+    CreateFolderTree(outbox);
+    CreateFolderTree(inbox);
+    if (!FolderExists(outbox) || !FolderExists(inbox)) {
+        RecordFailure(SetupOutcome::FoldersNotCreated, false);
+    }
+}
+
+void Installation::WriteSettingsStore() {
+    win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
+    HKEY handle = key.get();
+    bool written = static_cast<bool>(key);
+    written &= settings::WriteString(handle, settings::kPathToManager, installFolder_);
+    written &= settings::WriteString(handle, settings::kPathToHotSync, hotSyncFolder_);
+    written &= settings::WriteString(handle, settings::kFolderForSFiles,
+                                     installFolder_ + settings::kOutboxFolderName);
+    written &= settings::WriteString(handle, settings::kFolderForRFiles,
+                                     installFolder_ + settings::kInboxFolderName);
+    written &= settings::WriteDword(handle, settings::kFromPalmToPC, settings::kDefaultOverwritePolicy);
+    written &= settings::WriteDword(handle, settings::kFromPCToPalm, settings::kDefaultOverwritePolicy);
+    written &= settings::WriteDword(handle, settings::kNameWidth, settings::kDefaultNameWidth);
+    written &= settings::WriteDword(handle, settings::kSizeWidth, settings::kDefaultColumnWidth);
+    written &= settings::WriteDword(handle, settings::kDateWidth, settings::kDefaultColumnWidth);
+    written &= settings::WriteDword(handle, settings::kTimeWidth, settings::kDefaultColumnWidth);
+    written &= settings::WriteDword(handle, settings::kArchiver, settings::kDefaultArchiver);
+    if (!written) {
+        RecordFailure(SetupOutcome::SettingsNotWritten, false);
+    }
+}
+
+void Installation::WriteUninstallEntry() {
+    const std::string uninstaller = installFolder_ + "\\" + layout::kUnInstallFileName;
+    win::RegKey key = settings::CreateKey(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
+    HKEY handle = key.get();
+    bool written = static_cast<bool>(key);
+    written &= settings::WriteString(handle, layout::kDisplayNameValue, layout::kDisplayName);
+    written &= settings::WriteString(handle, layout::kUninstallStringValue, uninstaller);
+    written &= settings::WriteString(handle, layout::kDisplayVersionValue, layout::kDisplayVersion);
+    written &= settings::WriteString(handle, layout::kPublisherValue, layout::kPublisher);
+    written &= settings::WriteString(handle, layout::kDisplayIconValue,
+                                     installFolder_ + "\\" + layout::kManagerFileName);
+    written &= settings::WriteString(handle, layout::kInstallLocationValue, installFolder_);
+    written &= settings::WriteString(handle, layout::kQuietUninstallStringValue,
+                                     CommandLinePath(uninstaller) + " " + layout::kSilentSwitch);
+    written &= settings::WriteDword(handle, layout::kNoModifyValue, 1);
+    written &= settings::WriteDword(handle, layout::kNoRepairValue, 1);
+    if (!written) {
+        RecordFailure(SetupOutcome::UninstallEntryNotWritten, false);
+    }
+}
+
+bool Installation::ExtractPackage() {
+    std::optional<package::Failure> failure =
+        package::Extract(hotSyncFolder_, installFolder_, [this] { Advance(kEntryProgress); });
+    return !failure || Fail(failure->message, failure->outcome, failure->end);
+}
+
+bool Installation::RegisterConduit() {
+    const std::string library = hotSyncFolder_ + "\\" + layout::kCondMgrFileName;
+    win::Module condmgr(LoadLibraryA(library.c_str()));
+    if (!condmgr) {
+        return Fail(messages::kErrorLoadingDll, SetupOutcome::CondMgrNotLoaded, InstallationEnd::Aborted);
+    }
+    auto installCreator =
+        win::ProcAddress<condmgr::InstallCreatorFn>(condmgr.get(), condmgr::kInstallCreator);
+    auto setCreatorName =
+        win::ProcAddress<condmgr::SetCreatorNameFn>(condmgr.get(), condmgr::kSetCreatorName);
+    auto setCreatorPriority =
+        win::ProcAddress<condmgr::SetCreatorPriorityFn>(condmgr.get(), condmgr::kSetCreatorPriority);
+    if (!installCreator || !setCreatorName || !setCreatorPriority) {
+        condmgr.reset();
+        return Fail(messages::kErrorLoadingFunctions, SetupOutcome::CondMgrFunctionsMissing,
+                    InstallationEnd::Aborted);
+    }
+    const int installed = installCreator(layout::kCreatorId, condmgr::kTypeApplication);
+    if (installed == condmgr::kOk) {
+        setCreatorName(layout::kCreatorId, layout::kConduitFileName);
+        setCreatorPriority(layout::kCreatorId, layout::kConduitPriority);
+    } else if (installed != condmgr::kErrCreatorInUse) {
+        // "In use" is a reinstallation: the conduit is registered already, so the step did its job.
+        RecordFailure(SetupOutcome::ConduitNotRegistered, false);
+    }
+    return true;
+}
+
+void Installation::CreateShortcuts() {
+    if (!shortcuts::CreateProgramGroup(installFolder_)) {
+        RecordFailure(SetupOutcome::ShortcutsNotCreated, false);
+    }
+}
+
+void Installation::OfferRestart() {
+    if (ShowMessage(messages::kInstallationComplete, MB_ICONQUESTION | MB_YESNO) == IDYES) {
+        observer_.RestartAccepted();
+        ui_.RequestRestart();
+    }
+}
+
+bool Installation::Fail(const char* message, SetupOutcome failure, InstallationEnd end) {
+    ShowMessage(message, MB_ICONSTOP | MB_OK);
+    RecordFailure(failure, true);
+    result_.end = end;
+    return false;
+}
+
+void Installation::RecordFailure(SetupOutcome failure, bool endsInstallation) {
+    // A failure that ends the installation is the last one of the run and takes precedence.
+    if (result_.outcome == SetupOutcome::Installed || endsInstallation) {
+        result_.outcome = failure;
+    }
+}
+
+int Installation::ShowMessage(const char* text, UINT style) {
+    return ui_.ShowMessage(owner_, text, style);
+}
+
+int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder) {
+    std::optional<std::string> hotSyncFolder = ReadHotSyncFolder();
+    if (!hotSyncFolder) {
+        ui.ShowMessage(nullptr, messages::kHotSyncNotFound, MB_ICONSTOP | MB_OK);
+        return static_cast<int>(SetupOutcome::HotSyncMissing);
+    }
+    InstallationObserver silent;
+    Installation installation(ui, nullptr, silent, *hotSyncFolder);
+    InstallationResult result = installation.Run(folder.value_or(layout::kDefaultInstallFolder));
+    return static_cast<int>(result.outcome);
+}

@@ -1,0 +1,103 @@
+// The installation itself, without any window: the HotSync check's result, the install folder, the
+// Outbox and Inbox, the Settings store, the uninstall entry, the package, the conduit's registration,
+// the program group and the restart offer. The dialog shows its progress; the silent mode runs it
+// with an observer that shows nothing.
+#pragma once
+
+#include "setup/SetupUi.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+// How an installation ended; a silent installation exits with this number.
+enum class SetupOutcome : int {
+    Installed = 0,
+    BadCommandLine = 1,
+    HotSyncMissing = 2,
+    UnrarNotLoaded = 3,
+    UnrarFunctionsMissing = 4,
+    PackageNotOpened = 5,
+    EntryNotExtracted = 6,
+    PackageHeaderBroken = 7,
+    CondMgrNotLoaded = 8,
+    CondMgrFunctionsMissing = 9,
+    ConduitNotRegistered = 10,
+    DefaultFolderUsed = 11,
+    FoldersNotCreated = 12,
+    SettingsNotWritten = 13,
+    UninstallEntryNotWritten = 14,
+    ShortcutsNotCreated = 15,
+    Cancelled = 16,
+    NotFinished = 17,
+};
+
+// HotSync Manager's folder from Palm Desktop's record of its program; nothing when the key, or a
+// usable "HotSyncPath" (a string that holds a backslash), is missing.
+std::optional<std::string> ReadHotSyncFolder();
+
+// What the view of an installation is told. Every message and question goes through SetupUi.
+class InstallationObserver {
+public:
+    virtual ~InstallationObserver() = default;
+    // The progress starts at 0 of 100, then rises step by step.
+    virtual void ProgressStarted() {}
+    virtual void ProgressChanged(int /*position*/) {}
+    // The folder typed could not be made; the default folder is used instead.
+    virtual void DefaultFolderChosen(const std::string& /*folder*/) {}
+    // The user accepted the restart; the request to Windows follows.
+    virtual void RestartAccepted() {}
+};
+
+enum class InstallationEnd {
+    Finished,
+    // A failure after which the installation ends without the abort question.
+    Aborted,
+    // A failure after which the user is asked whether to abort; No lets them try again.
+    Failed,
+};
+
+struct InstallationResult {
+    // The first failure, a step that ended the installation taking precedence.
+    SetupOutcome outcome = SetupOutcome::Installed;
+    InstallationEnd end = InstallationEnd::Finished;
+    // The install folder the installation settled on.
+    std::string installFolder;
+};
+
+class Installation {
+public:
+    // Messages are owned by `owner`, which may be none.
+    Installation(SetupUi& ui, HWND owner, InstallationObserver& observer, std::string hotSyncFolder);
+
+    // Runs every step in order into the folder the user typed.
+    InstallationResult Run(const std::string& typedFolder);
+
+private:
+    void Advance(int amount);
+    std::string SettleInstallFolder(const std::string& typedFolder);
+    void CreateTransferFolders();
+    void WriteSettingsStore();
+    void WriteUninstallEntry();
+    bool ExtractPackage();
+    bool RegisterConduit();
+    void CreateShortcuts();
+    void OfferRestart();
+    // Shows the failure's message and ends the installation; always false.
+    bool Fail(const char* message, SetupOutcome failure, InstallationEnd end);
+    void RecordFailure(SetupOutcome failure, bool endsInstallation);
+    int ShowMessage(const char* text, UINT style);
+
+    SetupUi& ui_;
+    HWND owner_;
+    InstallationObserver& observer_;
+    std::string hotSyncFolder_;
+    std::string installFolder_;
+    int progress_ = 0;
+    InstallationResult result_;
+};
+
+// Runs the installation without any window into `folder`, or the default install folder. The exit
+// code: 0 only when every step succeeded, else the SetupOutcome of the failure.
+int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder);

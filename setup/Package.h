@@ -1,0 +1,25 @@
+// Unpacking the package through unrar.dll: its first entry into the HotSync folder, every later
+// entry into the install folder.
+#pragma once
+
+#include "setup/Installation.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace package {
+
+// Why the package could not be unpacked, as the user is told it.
+struct Failure {
+    const char* message;
+    SetupOutcome outcome;
+    InstallationEnd end;
+};
+
+// Unpacks layout::kPackageFileName from the current folder; `entryExtracted` is told after each
+// entry. unrar.dll is loaded for the call and released before it returns.
+std::optional<Failure> Extract(const std::string& hotSyncFolder, const std::string& installFolder,
+                               const std::function<void()>& entryExtracted);
+
+} // namespace package
