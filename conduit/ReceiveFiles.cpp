@@ -1,11 +1,12 @@
 #include "conduit/Archiver.h"
-#include "conduit/FileNames.h"
 #include "conduit/HandheldDatabase.h"
 #include "conduit/Passes.h"
 #include "conduit/PcFiles.h"
 #include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
 #include "conduit/SyncSession.h"
+#include "formats/FileNames.h"
+#include "formats/PalmDatabase.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
@@ -14,13 +15,14 @@
 #include <optional>
 #include <vector>
 
+using formats::EqualsIgnoringCase;
+using formats::IsSafeFileName;
+
 namespace {
 
-constexpr WORD kQueueNameSize = 32;
-constexpr DWORD kMaxQueuedFiles = 65535;
+using formats::kMaxQueuedFiles;
+using formats::kQueueNameSize;
 constexpr DWORD kMaxRecordIndex = 0xFFFF;
-// Palm database names hold at most 31 characters.
-constexpr size_t kMaxDatabaseName = 31;
 
 // The queued names, or nothing when the queue could not be read: it is then kept for the next
 // synchronisation. A count larger than the records that follow it ends at the last record.
@@ -44,7 +46,7 @@ std::optional<std::vector<std::string>> ReadQueuedNames(const HandheldDatabase& 
         if (read == RecordRead::Failed) {
             return std::nullopt;
         }
-        names.emplace_back(name, strnlen(name, size < sizeof(name) ? size : sizeof(name)));
+        names.push_back(formats::QueuedNameOf(name, size));
     }
     return names;
 }
@@ -149,7 +151,7 @@ bool Deliver(SyncSession& session, OwnedFile& file, const std::string& pcName) {
 // over.
 bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database, FileHeader& header,
                     std::string& pcName) {
-    if (databaseName.size() > kMaxDatabaseName || !IsSafeFileName(databaseName)) {
+    if (databaseName.size() > formats::kMaxNameLength || !IsSafeFileName(databaseName)) {
         LogWarning(Printable(databaseName), "not received: the name is not a plain file name");
         return false;
     }

@@ -2,69 +2,51 @@
 
 #include "emulated/palm/storage/FileIo.h"
 
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace handheld {
 namespace {
-
-constexpr size_t kNameField = 16;
-constexpr size_t kExtensionField = 32;
-constexpr size_t kModificationDateField = 40;
-constexpr size_t kTransferDateField = 52;
-constexpr size_t kDateFieldSize = 12;
-
-void PutText(BYTE* out, const std::string& text, size_t fieldSize) {
-    std::memcpy(out, text.data(), text.size() < fieldSize ? text.size() : fieldSize);
-}
-
-std::string GetText(const BYTE* in, size_t fieldSize) {
-    const void* zero = std::memchr(in, 0, fieldSize);
-    size_t length = zero ? static_cast<const BYTE*>(zero) - in : fieldSize;
-    return std::string(reinterpret_cast<const char*>(in), length);
-}
 
 std::string BaseName(const std::string& path) {
     size_t separator = path.find_last_of("\\/:");
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-SYSTEMTIME LocalTimeOf(const FILETIME& utc) {
+formats::LocalTime LocalTimeOf(const FILETIME& utc) {
     FILETIME local;
     SYSTEMTIME time = {};
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &time);
-    return time;
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+formats::LocalTime Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 FileHeader BuildHeader(const std::string& pcPath, const BY_HANDLE_FILE_INFORMATION& info, DWORD fileSize,
                        const QueueOptions& options) {
-    FileHeader header;
-    HandheldName name = HandheldNameOf(BaseName(pcPath));
-    header.compression = options.compression;
-    header.fileSize = options.sizeGiven ? options.size : fileSize;
-    SYSTEMTIME modified = LocalTimeOf(info.ftLastWriteTime);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    header.modificationTime = ModificationSeconds(modified);
-    header.modificationDate = DateText(modified);
-    header.transferTime = TransferSeconds(now);
-    header.transferDate = DateText(now);
-    header.name = name.namePart;
-    header.extension = name.extensionPart;
+    FileHeader header = {};
+    formats::SetCompression(header, options.compression);
+    formats::SetFileSize(header, options.sizeGiven ? options.size : fileSize);
+    formats::SetModification(header, LocalTimeOf(info.ftLastWriteTime));
+    formats::SetTransfer(header, Now());
+    formats::SetName(header, formats::MakeHandheldName(BaseName(pcPath)));
     return header;
 }
 
 // The header record, then the file in pieces of 32 768 bytes, one piece in memory at a time.
 palm::Status WriteRecords(palm::Database& database, HANDLE source, DWORD fileSize, const FileHeader& header) {
-    BYTE headerBytes[kFileHeaderSize];
-    EncodeFileHeader(header, headerBytes);
     DWORD id = 0;
-    palm::Status status = database.AddRecord(0, id, headerBytes, kFileHeaderSize);
-    std::vector<BYTE> piece(kDataRecordSize);
-    for (DWORD offset = 0; status == palm::Status::Ok && offset < fileSize; offset += kDataRecordSize) {
-        DWORD size = fileSize - offset < kDataRecordSize ? fileSize - offset : kDataRecordSize;
+    palm::Status status =
+        database.AddRecord(0, id, reinterpret_cast<const BYTE*>(&header), formats::kFileHeaderSize);
+    std::vector<BYTE> piece(formats::kDataRecordSize);
+    for (DWORD offset = 0; status == palm::Status::Ok && offset < fileSize;
+         offset += formats::kDataRecordSize) {
+        DWORD size =
+            fileSize - offset < formats::kDataRecordSize ? fileSize - offset : formats::kDataRecordSize;
         if (!palm::ReadAt(source, offset, piece.data(), size)) {
             return palm::Status::IoError;
         }
@@ -75,59 +57,6 @@ palm::Status WriteRecords(palm::Database& database, HANDLE source, DWORD fileSiz
 }
 
 } // namespace
-
-HandheldName HandheldNameOf(const std::string& fileName) {
-    HandheldName name;
-    size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos) {
-        name.namePart = fileName.substr(0, kNamePartLength);
-        return name;
-    }
-    name.extensionPart = fileName.substr(dot, kExtensionPartLength);
-    name.namePart = fileName.substr(0, dot <= kNamePartLength ? dot : kNamePartLength);
-    return name;
-}
-
-void EncodeFileHeader(const FileHeader& header, BYTE out[kFileHeaderSize]) {
-    std::memset(out, 0, kFileHeaderSize);
-    for (int i = 0; i < 4; ++i) {
-        out[i] = static_cast<BYTE>(header.compression >> (8 * i));
-    }
-    palm::PutBE32(out + 4, header.fileSize);
-    palm::PutBE32(out + 8, header.modificationTime);
-    palm::PutBE32(out + 12, header.transferTime);
-    PutText(out + kNameField, header.name, kNamePartLength);
-    PutText(out + kExtensionField, header.extension, kExtensionPartLength);
-    PutText(out + kModificationDateField, header.modificationDate, kDateFieldSize);
-    PutText(out + kTransferDateField, header.transferDate, kDateFieldSize);
-}
-
-FileHeader DecodeFileHeader(const BYTE in[kFileHeaderSize]) {
-    FileHeader header;
-    header.compression = in[0] | in[1] << 8 | in[2] << 16 | static_cast<DWORD>(in[3]) << 24;
-    header.fileSize = palm::GetBE32(in + 4);
-    header.modificationTime = palm::GetBE32(in + 8);
-    header.transferTime = palm::GetBE32(in + 12);
-    header.name = GetText(in + kNameField, kExtensionField - kNameField);
-    header.extension = GetText(in + kExtensionField, kModificationDateField - kExtensionField);
-    header.modificationDate = GetText(in + kModificationDateField, kDateFieldSize);
-    header.transferDate = GetText(in + kTransferDateField, kDateFieldSize);
-    return header;
-}
-
-std::string DateText(const SYSTEMTIME& time) {
-    char text[kDateFieldSize + 8];
-    std::snprintf(text, sizeof(text), "%02d.%02d.%d", time.wMonth, time.wDay, time.wYear);
-    return text;
-}
-
-DWORD ModificationSeconds(const SYSTEMTIME& time) {
-    return 3600u * time.wHour + 60u * time.wMinute + 2u * time.wSecond;
-}
-
-DWORD TransferSeconds(const SYSTEMTIME& time) {
-    return 3600u * time.wHour + 60u * time.wMinute + time.wSecond;
-}
 
 palm::Status WriteFileDatabase(const palm::HandheldFolder& handheld, const std::string& pcPath,
                                const QueueOptions& options, std::string& databaseName, std::string& error) {
@@ -143,12 +72,12 @@ palm::Status WriteFileDatabase(const palm::HandheldFolder& handheld, const std::
         return palm::Status::Full;
     }
     FileHeader header = BuildHeader(pcPath, info, fileSize, options);
-    databaseName = header.name + header.extension;
+    databaseName = formats::FileNameOf(header);
     palm::DatabaseHeader databaseHeader;
     databaseHeader.name = databaseName;
-    databaseHeader.type = palm::FourCharCode(kFileDatabaseType);
-    databaseHeader.creator = palm::FourCharCode(kCreator);
-    databaseHeader.version = kFileDatabaseVersion;
+    databaseHeader.type = formats::kFileDatabaseType;
+    databaseHeader.creator = formats::kFileDatabaseCreator;
+    databaseHeader.version = formats::kFileDatabaseVersion;
     std::unique_ptr<palm::Database> database;
     palm::Status status = handheld.Create(databaseHeader, database);
     if (status != palm::Status::Ok) {
@@ -170,15 +99,15 @@ palm::Status ExtractFileDatabase(const palm::HandheldFolder& handheld, const std
                                  std::string& error) {
     std::unique_ptr<palm::Database> database;
     palm::Status status = handheld.Open(databaseName, database);
-    BYTE headerBytes[kFileHeaderSize] = {};
+    BYTE headerBytes[formats::kFileHeaderSize] = {};
     DWORD copied = 0;
     if (status != palm::Status::Ok || database->RecordCount() == 0 ||
-        database->ReadRecord(0, headerBytes, kFileHeaderSize, copied) != palm::Status::Ok ||
-        copied != kFileHeaderSize) {
+        database->ReadRecord(0, headerBytes, formats::kFileHeaderSize, copied) != palm::Status::Ok ||
+        copied != formats::kFileHeaderSize) {
         error = "\"" + databaseName + "\" is not a readable file database";
         return status == palm::Status::Ok ? palm::Status::Unreadable : status;
     }
-    header = DecodeFileHeader(headerBytes);
+    header = formats::FileHeaderFromBytes(headerBytes);
     win::File out(CreateFileA(outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {

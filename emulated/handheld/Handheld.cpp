@@ -110,17 +110,23 @@ int Queue(const std::string& folder, const std::string& pcFile, const handheld::
 }
 
 void PrintFileHeader(const handheld::FileHeader& header) {
-    std::printf("compression:       %lu\n", header.compression);
-    std::printf("file size:         %lu\n", header.fileSize);
-    std::printf("modification time: %lu (%02lu:%02lu:%02lu)\n", header.modificationTime,
-                header.modificationTime / 3600, header.modificationTime / 60 % 60,
-                header.modificationTime % 60 / 2);
-    std::printf("transfer time:     %lu (%02lu:%02lu:%02lu)\n", header.transferTime,
-                header.transferTime / 3600, header.transferTime / 60 % 60, header.transferTime % 60);
-    std::printf("name:              \"%s\"\n", Printable(header.name).c_str());
-    std::printf("extension:         \"%s\"\n", Printable(header.extension).c_str());
-    std::printf("modification date: %s\n", Printable(header.modificationDate).c_str());
-    std::printf("transfer date:     %s\n", Printable(header.transferDate).c_str());
+    unsigned long modified = formats::ModificationTimeOf(header);
+    unsigned long transferred = formats::TransferTimeOf(header);
+    std::printf("compression:       %lu\n", static_cast<unsigned long>(formats::CompressionOf(header)));
+    std::printf("file size:         %lu\n", static_cast<unsigned long>(formats::FileSizeOf(header)));
+    std::printf("modification time: %lu (%02lu:%02lu:%02lu)\n", modified, modified / 3600, modified / 60 % 60,
+                modified % 60 / 2);
+    std::printf("transfer time:     %lu (%02lu:%02lu:%02lu)\n", transferred, transferred / 3600,
+                transferred / 60 % 60, transferred % 60);
+    std::printf("name:              \"%s\"\n",
+                Printable(formats::FieldText(header.name, sizeof(header.name))).c_str());
+    std::printf("extension:         \"%s\"\n",
+                Printable(formats::FieldText(header.extension, sizeof(header.extension))).c_str());
+    std::printf(
+        "modification date: %s\n",
+        Printable(formats::FieldText(header.modificationDate, sizeof(header.modificationDate))).c_str());
+    std::printf("transfer date:     %s\n",
+                Printable(formats::FieldText(header.transferDate, sizeof(header.transferDate))).c_str());
 }
 
 int Extract(const std::string& folder, const std::string& databaseName, const std::string& outFile) {
@@ -128,7 +134,7 @@ int Extract(const std::string& folder, const std::string& databaseName, const st
         return kFailure;
     }
     palm::HandheldFolder handheld(folder);
-    handheld::FileHeader header;
+    handheld::FileHeader header = {};
     ULONGLONG written = 0;
     std::string error;
     if (handheld::ExtractFileDatabase(handheld, databaseName, outFile, header, written, error) !=
@@ -138,9 +144,9 @@ int Extract(const std::string& folder, const std::string& databaseName, const st
     }
     PrintFileHeader(header);
     std::printf("wrote %llu bytes to %s\n", written, outFile.c_str());
-    if (header.compression == 0 && written != header.fileSize) {
-        std::fprintf(stderr, "handheld: the header gives %lu bytes, the records hold %llu\n", header.fileSize,
-                     written);
+    if (formats::CompressionOf(header) == 0 && written != formats::FileSizeOf(header)) {
+        std::fprintf(stderr, "handheld: the header gives %lu bytes, the records hold %llu\n",
+                     static_cast<unsigned long>(formats::FileSizeOf(header)), written);
         return kFailure;
     }
     return kSuccess;
@@ -200,7 +206,7 @@ int Prefs(const std::string& folder, bool create) {
         return kFailure;
     }
     palm::HandheldFolder handheld(folder);
-    DWORD creator = palm::FourCharCode(handheld::kCreator);
+    DWORD creator = formats::kFileDatabaseCreator;
     if (create && !CreateTransferCounts(handheld, creator)) {
         return kFailure;
     }

@@ -12,8 +12,8 @@ palm::Status OpenOrCreateQueue(const palm::HandheldFolder& handheld, std::unique
     }
     palm::DatabaseHeader header;
     header.name = kQueueDatabaseName;
-    header.type = palm::FourCharCode(kQueueDatabaseType);
-    header.creator = palm::FourCharCode(kCreator);
+    header.type = formats::kQueueDatabaseType;
+    header.creator = formats::kFileDatabaseCreator;
     status = handheld.Create(header, queue);
     if (status != palm::Status::Ok) {
         return status;
@@ -87,10 +87,10 @@ palm::Status ReadQueue(const palm::HandheldFolder& handheld, std::vector<std::st
     }
     names.clear();
     for (DWORD index = 1; status == palm::Status::Ok && index <= count; ++index) {
-        char text[33] = {};
+        char text[formats::kQueueNameSize] = {};
         DWORD copied = 0;
-        status = queue->ReadRecord(index, reinterpret_cast<BYTE*>(text), 32, copied);
-        names.push_back(text);
+        status = queue->ReadRecord(index, reinterpret_cast<BYTE*>(text), sizeof(text), copied);
+        names.push_back(formats::QueuedNameOf(text, copied));
     }
     return status;
 }

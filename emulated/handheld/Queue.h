@@ -1,17 +1,16 @@
-// The queue database "KestrinDatabaseFiles": record 0 starts with the number N of queued files
-// (big-endian u32), records 1 to N hold their names, zero-terminated.
+// The handheld application's queue database "KestrinDatabaseFiles" (formats/FileDatabase.h).
 #pragma once
 
 #include "emulated/palm/storage/HandheldFolder.h"
+#include "formats/FileDatabase.h"
 
 #include <string>
 #include <vector>
 
 namespace handheld {
 
-constexpr const char* kQueueDatabaseName = "KestrinDatabaseFiles";
-constexpr const char* kQueueDatabaseType = "DATA";
-constexpr DWORD kMaxQueuedFiles = 0xFFFF;
+using formats::kMaxQueuedFiles;
+using formats::kQueueDatabaseName;
 
 // Adds a name, creating the queue database when there is none.
 palm::Status AppendToQueue(const palm::HandheldFolder& handheld, const std::string& name, std::string& error);

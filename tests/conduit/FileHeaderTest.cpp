@@ -1,6 +1,6 @@
 // The file header, the handheld-name rule and the names the conduit accepts from the handheld.
 #include "conduit/FileHeader.h"
-#include "conduit/FileNames.h"
+#include "formats/FileNames.h"
 #include "conduit/SyncDriver.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
@@ -10,6 +10,8 @@
 
 #include <cstring>
 #include <string>
+
+using formats::IsSafeFileName;
 
 namespace {
 

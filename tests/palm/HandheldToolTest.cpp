@@ -118,26 +118,21 @@ TEST_CASE("the handheld name keeps 12 characters of the stem and 4 of the extens
                           {"trailing.", "trailing", "."}};
     for (const Case& c : cases) {
         CAPTURE(c.file);
-        handheld::HandheldName name = handheld::HandheldNameOf(c.file);
-        CHECK(name.namePart == c.name);
-        CHECK(name.extensionPart == c.extension);
+        formats::HandheldName name = formats::MakeHandheldName(c.file);
+        CHECK(name.name == c.name);
+        CHECK(name.extension == c.extension);
     }
 }
 
 TEST_CASE("the FileHeader puts compression little-endian and the rest big-endian") {
-    handheld::FileHeader header;
-    header.compression = 1;
-    header.fileSize = 1000;
-    SYSTEMTIME time = {2001, 3, 0, 5, 13, 45, 30, 0};
-    header.modificationTime = handheld::ModificationSeconds(time);
-    header.transferTime = handheld::TransferSeconds(time);
-    header.modificationDate = handheld::DateText(time);
-    header.transferDate = "12.31.1999";
-    header.name = "exactlytwelv";
-    header.extension = ".txt";
-    BYTE bytes[64];
-    handheld::EncodeFileHeader(header, bytes);
-    std::vector<BYTE> raw(bytes, bytes + 64);
+    handheld::FileHeader header = {};
+    formats::SetCompression(header, 1);
+    formats::SetFileSize(header, 1000);
+    formats::SetModification(header, {2001, 3, 5, 13, 45, 30});
+    formats::SetTransfer(header, {1999, 12, 31, 13, 45, 30});
+    formats::SetName(header, {"exactlytwelv", ".txt"});
+    std::vector<BYTE> raw(reinterpret_cast<const BYTE*>(&header),
+                          reinterpret_cast<const BYTE*>(&header) + 64);
     CHECK(std::vector<BYTE>(raw.begin(), raw.begin() + 8) == std::vector<BYTE>{1, 0, 0, 0, 0, 0, 3, 0xE8});
     CHECK(BE32(raw, 8) == 49560);
     CHECK(BE32(raw, 12) == 49530);
@@ -146,21 +141,18 @@ TEST_CASE("the FileHeader puts compression little-endian and the rest big-endian
     CHECK(std::memcmp(&raw[40], "03.05.2001\0\0", 12) == 0);
     CHECK(std::memcmp(&raw[52], "12.31.1999\0\0", 12) == 0);
 
-    handheld::FileHeader back = handheld::DecodeFileHeader(bytes);
-    CHECK(back.compression == 1);
-    CHECK(back.fileSize == 1000);
-    CHECK(back.name == "exactlytwelv");
-    CHECK(back.extension == ".txt");
-    CHECK(back.modificationDate == "03.05.2001");
+    handheld::FileHeader back = formats::FileHeaderFromBytes(raw.data());
+    CHECK(formats::CompressionOf(back) == 1);
+    CHECK(formats::FileSizeOf(back) == 1000);
+    CHECK(formats::FileNameOf(back) == "exactlytwelv.txt");
 }
 
 TEST_CASE("fields without a terminating zero are read to the end of the field") {
     BYTE bytes[64];
     std::memset(bytes, 'A', sizeof(bytes));
-    handheld::FileHeader header = handheld::DecodeFileHeader(bytes);
-    CHECK(header.name == std::string(16, 'A'));
-    CHECK(header.extension == std::string(8, 'A'));
-    CHECK(header.transferDate == std::string(12, 'A'));
+    handheld::FileHeader header = formats::FileHeaderFromBytes(bytes);
+    CHECK(formats::FileNameOf(header) == std::string(24, 'A'));
+    CHECK(formats::FieldText(header.transferDate, sizeof(header.transferDate)) == std::string(12, 'A'));
 }
 
 TEST_CASE("handheld.exe queues PC files and extracts them again") {

@@ -177,7 +177,7 @@ TEST_CASE("a new database holds the largest record list there can be") {
     std::vector<BYTE> file = ReadWholeFile(handheld.PathOf("Many"));
     std::vector<std::vector<BYTE>> records = ParseRecords(file);
     REQUIRE(records.size() == palm::kMaxRecordCount);
-    for (DWORD i : {0ul, 1ul, 40000ul, palm::kMaxRecordCount - 1}) {
+    for (DWORD i : {0ul, 1ul, 40000ul, DWORD{palm::kMaxRecordCount - 1}}) {
         CAPTURE(i);
         CHECK(records[i] == Pattern(20, i));
     }

@@ -39,34 +39,6 @@ win::File CreateWorkFile(const std::string& path, DWORD access, DWORD flags) {
     return file;
 }
 
-void EncodeEntry(const RecordEntry& entry, bool resource, BYTE* out) {
-    if (resource) {
-        PutBE32(out, entry.resourceType);
-        PutBE16(out + 4, entry.resourceId);
-        PutBE32(out + 6, entry.offset);
-    } else {
-        PutBE32(out, entry.offset);
-        out[4] = entry.attributes;
-        out[5] = static_cast<BYTE>(entry.uniqueId >> 16);
-        out[6] = static_cast<BYTE>(entry.uniqueId >> 8);
-        out[7] = static_cast<BYTE>(entry.uniqueId);
-    }
-}
-
-RecordEntry DecodeEntry(const BYTE* in, bool resource) {
-    RecordEntry entry;
-    if (resource) {
-        entry.resourceType = GetBE32(in);
-        entry.resourceId = GetBE16(in + 4);
-        entry.offset = GetBE32(in + 6);
-    } else {
-        entry.offset = GetBE32(in);
-        entry.attributes = in[4];
-        entry.uniqueId = static_cast<DWORD>(in[5]) << 16 | static_cast<DWORD>(in[6]) << 8 | in[7];
-    }
-    return entry;
-}
-
 } // namespace
 
 Status Database::Open(const std::string& path, std::unique_ptr<Database>& out, const std::string& workStem) {
@@ -162,7 +134,10 @@ void Database::ParseEntries(const std::vector<BYTE>& raw) {
     entries_.clear();
     indexById_.clear();
     for (size_t i = 0; i < header_.recordCount; ++i) {
-        entries_.push_back(DecodeEntry(raw.data() + i * entrySize, resource));
+        RecordEntry entry;
+        static_cast<formats::RecordEntry&>(entry) =
+            formats::DecodeEntry(raw.data() + i * entrySize, resource);
+        entries_.push_back(entry);
         if (!resource) {
             indexById_.emplace(entries_.back().uniqueId, i);
         }
@@ -171,32 +146,18 @@ void Database::ParseEntries(const std::vector<BYTE>& raw) {
 
 // Every block ends where the next begins, the last one at the end of the file.
 Status Database::CheckLayout() {
-    DWORD position = EntriesEnd(entries_.size());
-    DWORD firstRecord = entries_.empty() ? fileSize_ : entries_.front().offset;
-    DWORD appInfo = header_.appInfoOffset;
-    DWORD sortInfo = header_.sortInfoOffset;
-    if ((appInfo != 0 && (appInfo < position || appInfo > firstRecord)) ||
-        (sortInfo != 0 && (sortInfo < std::max(appInfo, position) || sortInfo > firstRecord))) {
+    formats::Layout layout;
+    if (!formats::MeasureLayout(header_, entries_, fileSize_, layout)) {
         return Status::Unreadable;
     }
-    appInfoSize_ = appInfo != 0 ? (sortInfo != 0 ? sortInfo : firstRecord) - appInfo : 0;
-    sortInfoSize_ = sortInfo != 0 ? firstRecord - sortInfo : 0;
-    position = std::max(position, std::max(appInfo, sortInfo));
-    dataBytes_ = 0;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        DWORD end = i + 1 < entries_.size() ? entries_[i + 1].offset : fileSize_;
-        if (entries_[i].offset < position || end < entries_[i].offset) {
-            return Status::Unreadable;
-        }
-        entries_[i].size = end - entries_[i].offset;
-        dataBytes_ += entries_[i].size;
-        position = entries_[i].offset;
-    }
+    appInfoSize_ = layout.appInfoSize;
+    sortInfoSize_ = layout.sortInfoSize;
+    dataBytes_ = layout.dataBytes;
     return Status::Ok;
 }
 
 DWORD Database::EntriesEnd(size_t count) const {
-    return kHeaderSize + static_cast<DWORD>(count) * header_.EntrySize();
+    return header_.EntriesEnd(count);
 }
 
 DWORD Database::DataBytes() const {
@@ -206,7 +167,7 @@ DWORD Database::DataBytes() const {
 DWORD Database::MaxRecordSize() const {
     DWORD largest = 0;
     for (const RecordEntry& entry : entries_) {
-        largest = std::max(largest, entry.size);
+        largest = std::max<DWORD>(largest, entry.size);
     }
     return largest;
 }
@@ -217,7 +178,7 @@ Status Database::ReadRecord(size_t index, BYTE* buffer, DWORD capacity, DWORD& c
         return Status::NotFound;
     }
     const RecordEntry& entry = entries_[index];
-    DWORD count = std::min(entry.size, capacity);
+    DWORD count = std::min<DWORD>(entry.size, capacity);
     if (count == 0) {
         return Status::Ok;
     }
@@ -288,7 +249,10 @@ HANDLE Database::SourceOf(const RecordEntry& entry) const {
 Status Database::StoreNewRecord(const BYTE* data, DWORD size, RecordEntry& entry) {
     if (!appendOnly_) {
         entry.where = RecordEntry::Where::SideFile;
-        return AppendToSideFile(data, size, entry.offset);
+        DWORD offset = 0;
+        Status status = AppendToSideFile(data, size, offset);
+        entry.offset = offset;
+        return status;
     }
     if (!newFile_ && buffer_.size() + size <= kBufferLimit) {
         entry.where = RecordEntry::Where::Buffer;
@@ -457,8 +421,8 @@ std::vector<BYTE> Database::EncodePrefix(const DatabaseHeader& header,
     std::vector<BYTE> prefix(EntriesEnd(entries.size()) + kPaddingSize, 0);
     EncodeHeader(header, prefix.data());
     for (size_t i = 0; i < entries.size(); ++i) {
-        EncodeEntry(entries[i], header.IsResourceDatabase(),
-                    prefix.data() + kHeaderSize + i * header.EntrySize());
+        formats::EncodeEntry(entries[i], header.IsResourceDatabase(),
+                             prefix.data() + kHeaderSize + i * header.EntrySize());
     }
     return prefix;
 }

@@ -16,13 +16,8 @@
 
 namespace palm {
 
-struct RecordEntry {
-    BYTE attributes = 0; // record databases: flags (high nibble) and category (low nibble)
-    DWORD uniqueId = 0;  // record databases: 24 bits
-    DWORD resourceType = 0;
-    WORD resourceId = 0;
-    DWORD offset = 0; // in the file or buffer that `where` names
-    DWORD size = 0;
+// `offset` is in the file or buffer that `where` names.
+struct RecordEntry : formats::RecordEntry {
     // Where the record's bytes are until the next commit.
     enum class Where : BYTE { Committed, SideFile, Buffer, NewFile } where = Where::Committed;
 };

@@ -1,7 +1,9 @@
-#include "conduit/FileNames.h"
+#include "formats/FileNames.h"
 
 #include <cctype>
 #include <cstring>
+
+namespace formats {
 
 namespace {
 
@@ -65,3 +67,5 @@ bool IsSafeFileName(const std::string& name) {
     }
     return !IsDeviceName(name);
 }
+
+} // namespace formats

@@ -1,8 +1,10 @@
-// Which names from the handheld the conduit accepts. (Which PC files it sends is the shared
-// outgoing-file rule, settings/OutgoingFolder.h.)
+// Which names from the handheld may become PC file names. (Which PC files the conduit sends is the
+// shared outgoing-file rule, settings/OutgoingFolder.h.)
 #pragma once
 
 #include <string>
+
+namespace formats {
 
 // A name from the handheld that may be used as a file name in the incoming folder: not empty, not
 // "." or "..", no folder separator, drive colon, control or other forbidden character, no trailing
@@ -10,3 +12,5 @@
 bool IsSafeFileName(const std::string& name);
 
 bool EqualsIgnoringCase(const std::string& left, const std::string& right);
+
+} // namespace formats

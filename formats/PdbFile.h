@@ -1,0 +1,59 @@
+// Whole .pdb files as streams: the header and the record list first, then one record at a time, so
+// that memory stays flat whatever the size of the database.
+#pragma once
+
+#include "formats/PalmDatabase.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace formats {
+
+class PdbReader {
+public:
+    PdbReader() = default;
+    PdbReader(const PdbReader&) = delete;
+    PdbReader& operator=(const PdbReader&) = delete;
+    ~PdbReader();
+
+    // Reads the header and the record list and checks that every block lies in the file; `error`
+    // says what is wrong otherwise.
+    bool Open(const std::string& path, std::string& error);
+
+    const DatabaseHeader& Header() const { return header_; }
+    const std::vector<RecordEntry>& Entries() const { return entries_; }
+    uint64_t DataBytes() const { return layout_.dataBytes; }
+
+    // Reads record `index` into `data`, which takes the record's size; records read in order are
+    // read without a seek.
+    bool ReadRecord(size_t index, std::vector<uint8_t>& data, std::string& error);
+
+private:
+    std::FILE* file_ = nullptr;
+    uint64_t position_ = 0;
+    DatabaseHeader header_;
+    std::vector<RecordEntry> entries_;
+    Layout layout_;
+};
+
+// Writes a record database whose record sizes are known in advance: the header and the list at
+// once, then each record in turn. The caller owns the file.
+class PdbWriter {
+public:
+    // Each record gets the attributes `attributes` and the unique ID of its index + 1.
+    bool Begin(std::FILE* file, DatabaseHeader header, const std::vector<uint32_t>& recordSizes,
+               uint8_t attributes);
+    // The next record, which must have the size given to Begin.
+    bool WriteRecord(const void* data, uint32_t size);
+    // True when every record was written.
+    bool Complete() const { return next_ == sizes_.size(); }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::vector<uint32_t> sizes_;
+    size_t next_ = 0;
+};
+
+} // namespace formats
