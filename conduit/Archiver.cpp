@@ -35,7 +35,7 @@ std::string ExpandCommand(settings::ArchiverChoice archiver, const std::string& 
     return programPath + operation + TemporaryArchiveName(archiver) + "\"";
 }
 
-bool RunArchiver(const std::string& commandLine, DWORD* exitCode) {
+bool RunArchiver(const std::string& commandLine, const std::string& folder, DWORD* exitCode) {
     // CreateProcessA may write into the command line.
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
@@ -44,8 +44,8 @@ bool RunArchiver(const std::string& commandLine, DWORD* exitCode) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &started)) {
         return false;
     }
     win::Process process{win::KernelHandle(started.hProcess), win::KernelHandle(started.hThread)};
@@ -56,7 +56,7 @@ bool RunArchiver(const std::string& commandLine, DWORD* exitCode) {
     return true;
 }
 
-bool ArchiverSucceeds(const std::string& commandLine) {
+bool ArchiverSucceeds(const std::string& commandLine, const std::string& folder) {
     DWORD exitCode = 0;
-    return RunArchiver(commandLine, &exitCode) && exitCode == 0;
+    return RunArchiver(commandLine, folder, &exitCode) && exitCode == 0;
 }

@@ -1,5 +1,5 @@
 // The outside archivers WinZip and WinRar, found through their App Paths registration. They pack a
-// file into, or unpack, a temporary archive in the current directory.
+// file into, or unpack, a temporary archive in the folder they are started in.
 #pragma once
 
 #include "settings/Settings.h"
@@ -18,9 +18,9 @@ std::string CompressCommand(settings::ArchiverChoice archiver, const std::string
                             const std::string& fileName);
 std::string ExpandCommand(settings::ArchiverChoice archiver, const std::string& programPath);
 
-// Starts the command hidden in the current directory and waits for it to end, however long that
-// takes. False when it could not be started; its exit code goes to `exitCode` when asked for.
-bool RunArchiver(const std::string& commandLine, DWORD* exitCode = nullptr);
+// Starts the command hidden, with `folder` as its current directory, and waits for it to end, however
+// long that takes. False when it could not be started; its exit code goes to `exitCode` when asked.
+bool RunArchiver(const std::string& commandLine, const std::string& folder, DWORD* exitCode = nullptr);
 
 // Runs the command and tells whether the archiver started and ended with exit code 0.
-bool ArchiverSucceeds(const std::string& commandLine);
+bool ArchiverSucceeds(const std::string& commandLine, const std::string& folder);

@@ -21,18 +21,18 @@ enum class HandheldCopy {
 };
 HandheldCopy FindHandheldCopy(const std::string& name);
 
-// Whether the file may go to the handheld under `fromPCToPalm` (nothing is deleted here): true when
-// no file database of ours carries the name, or a leftover does, or the policy replaces it.
-bool ConfirmHandheldOverwrite(const FileHeader& header, HandheldCopy existing, DWORD fromPCToPalm);
+// Whether the file may go to the handheld under the session's `fromPCToPalm` (nothing is deleted here): true
+// when no file database of ours carries the name, or a leftover does, or the policy replaces it.
+bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& header, HandheldCopy existing);
 
-// Sends one listed file of the current directory. The handheld's old database is deleted only once
+// Sends one listed file of the outgoing folder `outbox`. The handheld's old database is deleted only once
 // the new one is ready to go; the PC copy is deleted only after the whole file database was written
 // and closed without error; a failed send leaves no database behind.
-void SendFile(SyncSession& session, const settings::OutgoingEntry& listed, const FileHeader& header,
-              HandheldCopy existing);
+void SendFile(SyncSession& session, const std::string& outbox, const settings::OutgoingEntry& listed,
+              const FileHeader& header, HandheldCopy existing);
 
-// Copies one queued file database of the handheld into the current directory.
-void ReceiveFile(SyncSession& session, const std::string& databaseName);
+// Copies one queued file database of the handheld into the incoming folder `inbox`.
+void ReceiveFile(SyncSession& session, const std::string& inbox, const std::string& databaseName);
 
 // The free-memory test: file bytes, 8 bytes per full record and 270 bytes of overhead, without
 // overflow.

@@ -39,27 +39,25 @@ bool RemoveTree(const std::string& path) {
     return RemoveWideTree(settings::ToWide(path));
 }
 
-WorkingFolder::~WorkingFolder() {
-    if (entered_) {
-        SetCurrentDirectoryA(previous_.c_str());
-    }
+std::string PathIn(const std::string& folder, const std::string& name) {
+    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-bool WorkingFolder::Enter(const std::optional<std::string>& folder) {
-    if (entered_ || !folder || folder->empty()) {
-        return false;
+std::optional<std::string> PassFolder(const std::optional<std::string>& folder) {
+    if (!folder || folder->empty()) {
+        return std::nullopt;
     }
-    char previous[MAX_PATH] = {};
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, previous);
+    char full[MAX_PATH] = {};
+    DWORD length = GetFullPathNameA(folder->c_str(), MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH) {
-        return false;
+        return std::nullopt;
     }
-    if (!SetCurrentDirectoryA(folder->c_str())) {
-        return false;
+    // The limit of a current directory: room for the backslash that ends it.
+    DWORD bare = full[length - 1] == '\\' ? length - 1 : length;
+    if (bare > MAX_PATH - 2 || !win::FolderExists(full)) {
+        return std::nullopt;
     }
-    previous_ = previous;
-    entered_ = true;
-    return true;
+    return std::string(full);
 }
 
 namespace {
@@ -103,20 +101,19 @@ bool IsPrivateFolder(const std::string& folder) {
            read == size && content.compare(0, size, PrivateFolder::kSignature) == 0;
 }
 
-bool PrivateFolder::Create() {
+bool PrivateFolder::Create(const std::string& folder) {
     Remove();
-    RemoveLeftovers();
+    RemoveLeftovers(folder);
     for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
-        char full[MAX_PATH] = {};
-        DWORD length = GetFullPathNameA(settings::WorkingFolderName(index).c_str(), MAX_PATH, full, nullptr);
-        if (length == 0 || length >= MAX_PATH) {
+        std::string full = PathIn(folder, settings::WorkingFolderName(index));
+        if (full.size() >= MAX_PATH) {
             return false;
         }
         // A name held by a user's file or folder is passed over.
         if (win::PathExists(full)) {
             continue;
         }
-        std::string work = std::string(full) + "\\work";
+        std::string work = full + "\\work";
         if (!MakePrivateFolder(full, work)) {
             return false;
         }
@@ -135,9 +132,9 @@ void PrivateFolder::Remove() {
     }
 }
 
-void RemoveLeftovers() {
+void RemoveLeftovers(const std::string& folder) {
     for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
-        std::string name = settings::WorkingFolderName(index);
+        std::string name = PathIn(folder, settings::WorkingFolderName(index));
         if (!win::FolderExists(name)) {
             continue;
         }

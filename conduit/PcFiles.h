@@ -11,24 +11,14 @@
 // Removes a folder with everything in it, read-only files included; true when it is gone.
 bool RemoveTree(const std::string& path);
 
-// Makes a pass's folder the current directory and restores the previous one when it ends.
-class WorkingFolder {
-public:
-    WorkingFolder() = default;
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-    ~WorkingFolder();
+// The full path of `name` inside `folder`, a full path that may end in a backslash (a drive root).
+std::string PathIn(const std::string& folder, const std::string& name);
 
-    // False, with the current directory unchanged, when the folder is missing or cannot be entered,
-    // or when the current directory could not be remembered.
-    bool Enter(const std::optional<std::string>& folder);
+// The folder a pass works in, as the full path every name of the pass is joined to; nothing when it
+// is not given, is no existing folder, or is too long to hold a file name.
+std::optional<std::string> PassFolder(const std::optional<std::string>& folder);
 
-private:
-    std::string previous_;
-    bool entered_ = false;
-};
-
-// The conduit's private folder inside the current directory. Whatever the conduit writes before it
+// The conduit's private folder inside a pass's folder. Whatever the conduit writes before it
 // is whole — a received file, an archive, an expansion — lives there, so the leftovers of an
 // interrupted HotSync are known to be the conduit's own: the next pass in that folder removes them.
 // The folder takes the first free working-folder name (settings::WorkingFolderName) and holds the
@@ -46,9 +36,9 @@ public:
     PrivateFolder& operator=(const PrivateFolder&) = delete;
     ~PrivateFolder() { Remove(); }
 
-    // Makes the folder in the current directory; false when every working-folder name is taken by
-    // something not the conduit's, or the folder cannot be made.
-    bool Create();
+    // Makes the folder inside `folder`; false when every working-folder name is taken by something
+    // not the conduit's, or the folder cannot be made.
+    bool Create(const std::string& folder);
     // The full path of a name inside the work subfolder.
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
     // The work subfolder.
@@ -63,9 +53,9 @@ private:
 // Whether a folder holds the marker of the conduit's private folder.
 bool IsPrivateFolder(const std::string& folder);
 
-// Removes the private folders an interrupted conduit left in the current directory: those with the
-// marker, whatever they hold, and empty ones of a working-folder name. Anything else is a user's.
-void RemoveLeftovers();
+// Removes the private folders an interrupted conduit left in `folder`: those with the marker,
+// whatever they hold, and empty ones of a working-folder name. Anything else is a user's.
+void RemoveLeftovers(const std::string& folder);
 
 // A file that is deleted when this owner ends, unless it was kept.
 class OwnedFile {

@@ -5,14 +5,9 @@
 
 #include <string>
 
+// The message box a synchronisation asks its questions with: MessageBoxA, or a test's answerer.
 using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// Every question of the conduit goes through this; tests put their own answerer here.
-extern MessageBoxFunction conduitMessageBox;
-
-// Shows `text` with Yes and No and the warning icon; true only for Yes.
-bool UserAllowsOverwrite(const std::string& text);
-
-// An overwrite policy turned into an answer for one existing file: DoNothing keeps it, Ask asks
-// `question` (Yes replaces), and every other number replaces it.
-bool AllowsOverwrite(DWORD policy, const std::string& question);
+// An overwrite policy turned into an answer for one existing file: DoNothing keeps it, Ask shows
+// `question` with Yes and No and the warning icon (Yes replaces), and every other number replaces it.
+bool AllowsOverwrite(MessageBoxFunction messageBox, DWORD policy, const std::string& question);

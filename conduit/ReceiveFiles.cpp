@@ -112,9 +112,9 @@ std::string Printable(const std::string& name) {
 // Whether a whole file may take `pcName` in the incoming folder: a name that the file system
 // resolves to another file (a short alias) or to a folder is passed over; an existing file meets
 // the policy.
-bool MayWrite(const SyncSession& session, const std::string& pcName) {
+bool MayWrite(const SyncSession& session, const std::string& inbox, const std::string& pcName) {
     WIN32_FIND_DATAA found = {};
-    win::FindHandle existing(FindFirstFileA(pcName.c_str(), &found));
+    win::FindHandle existing(FindFirstFileA(PathIn(inbox, pcName).c_str(), &found));
     if (!existing) {
         return true;
     }
@@ -127,7 +127,7 @@ bool MayWrite(const SyncSession& session, const std::string& pcName) {
         return false;
     }
     std::string question = "File " + pcName + " already exists on your PC! Overwrite?";
-    if (!AllowsOverwrite(session.settings.fromPalmToPC, question)) {
+    if (!AllowsOverwrite(session.messageBox, session.settings.fromPalmToPC, question)) {
         LogWarning(pcName, "not received: the PC's file of that name is kept");
         return false;
     }
@@ -136,13 +136,14 @@ bool MayWrite(const SyncSession& session, const std::string& pcName) {
 
 // Gives a whole file of the private folder its name in the incoming folder, replacing the PC's
 // file of that name in one step.
-bool Deliver(SyncSession& session, OwnedFile& file, const std::string& pcName) {
-    if (!file.MoveTo(pcName, true)) {
+bool Deliver(SyncSession& session, OwnedFile& file, const std::string& inbox, const std::string& pcName) {
+    std::string target = PathIn(inbox, pcName);
+    if (!file.MoveTo(target, true)) {
         LogWarning(pcName, "not received: it cannot be written into the incoming folder");
         return false;
     }
     file.Keep();
-    session.NoteReceived(pcName);
+    session.NoteReceived(target);
     return true;
 }
 
@@ -175,13 +176,13 @@ bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database,
     return true;
 }
 
-void ReceivePlainFile(SyncSession& session, HandheldDatabase& database, const FileHeader& header,
-                      const std::string& pcName) {
-    if (!MayWrite(session, pcName)) {
+void ReceivePlainFile(SyncSession& session, const std::string& inbox, HandheldDatabase& database,
+                      const FileHeader& header, const std::string& pcName) {
+    if (!MayWrite(session, inbox, pcName)) {
         return;
     }
     PrivateFolder work;
-    if (!work.Create()) {
+    if (!work.Create(inbox)) {
         LogWarning(pcName, "not received: the conduit's working folder cannot be made");
         return;
     }
@@ -191,15 +192,15 @@ void ReceivePlainFile(SyncSession& session, HandheldDatabase& database, const Fi
         return;
     }
     database.Close();
-    if (Deliver(session, incoming, pcName)) {
+    if (Deliver(session, incoming, inbox, pcName)) {
         ++session.receivedCount;
     }
 }
 
 // Expands in the private folder; each plain file the archiver produced then meets the policy in the
 // incoming folder. Anything else is discarded with the private folder.
-void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, const FileHeader& header,
-                           const std::string& pcName) {
+void ReceiveCompressedFile(SyncSession& session, const std::string& inbox, HandheldDatabase& database,
+                           const FileHeader& header, const std::string& pcName) {
     auto archiver = static_cast<settings::ArchiverChoice>(header.compression);
     std::optional<std::string> programPath = ResolveArchiverPath(archiver);
     if (!programPath) {
@@ -207,7 +208,7 @@ void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, con
         return;
     }
     PrivateFolder work;
-    if (!work.Create()) {
+    if (!work.Create(inbox)) {
         LogWarning(pcName, "not received: the conduit's working folder cannot be made");
         return;
     }
@@ -217,12 +218,9 @@ void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, con
         return;
     }
     database.Close();
-    {
-        WorkingFolder inside;
-        if (!inside.Enter(work.path()) || !ArchiverSucceeds(ExpandCommand(archiver, *programPath))) {
-            LogWarning(pcName, "not received: the archive could not be expanded");
-            return;
-        }
+    if (!ArchiverSucceeds(ExpandCommand(archiver, *programPath), work.path())) {
+        LogWarning(pcName, "not received: the archive could not be expanded");
+        return;
     }
     DeleteFileA(archive.c_str());
     bool delivered = false;
@@ -232,7 +230,7 @@ void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, con
             LogWarning(pcName, "a file of its archive is not received: " + Printable(name));
             continue;
         }
-        if (MayWrite(session, name) && Deliver(session, produced, name)) {
+        if (MayWrite(session, inbox, name) && Deliver(session, produced, inbox, name)) {
             delivered = true;
         }
     }
@@ -243,7 +241,7 @@ void ReceiveCompressedFile(SyncSession& session, HandheldDatabase& database, con
 
 } // namespace
 
-void ReceiveFile(SyncSession& session, const std::string& databaseName) {
+void ReceiveFile(SyncSession& session, const std::string& inbox, const std::string& databaseName) {
     HandheldDatabase database;
     FileHeader header = {};
     std::string pcName;
@@ -251,9 +249,9 @@ void ReceiveFile(SyncSession& session, const std::string& databaseName) {
         return;
     }
     if (header.compression == settings::NoArchiver) {
-        ReceivePlainFile(session, database, header, pcName);
+        ReceivePlainFile(session, inbox, database, header, pcName);
     } else {
-        ReceiveCompressedFile(session, database, header, pcName);
+        ReceiveCompressedFile(session, inbox, database, header, pcName);
     }
 }
 
@@ -262,15 +260,15 @@ void ReceiveFiles(SyncSession& session) {
     if (!queue.Open(kQueueDatabaseName)) {
         return;
     }
-    WorkingFolder folder;
-    if (!folder.Enter(session.settings.receiveFolder)) {
+    std::optional<std::string> inbox = PassFolder(session.settings.receiveFolder);
+    if (!inbox) {
         if (session.settings.receiveFolder) {
             LogWarning(*session.settings.receiveFolder,
                        "the incoming folder cannot be entered; the files queued for the PC wait");
         }
         return;
     }
-    RemoveLeftovers();
+    RemoveLeftovers(*inbox);
     std::optional<std::vector<std::string>> names = ReadQueuedNames(queue);
     bool closed = queue.Close();
     if (!names || !closed) {
@@ -278,7 +276,7 @@ void ReceiveFiles(SyncSession& session) {
         return;
     }
     for (const std::string& name : *names) {
-        ReceiveFile(session, name);
+        ReceiveFile(session, *inbox, name);
     }
     // Deleted only now: a HotSync that ends early leaves the queue for the next one.
     SyncDeleteDB(kQueueDatabaseName, 0);

@@ -115,33 +115,32 @@ struct Source {
 // Packs the file inside the private folder: the file goes in under its own name (a hard link, or a
 // copy where the file system has none) and the archiver packs it there, so a user's file named like
 // the temporary archive is never in its way.
-bool Compress(settings::ArchiverChoice archiver, const std::string& programPath, const std::string& fileName,
-              Source& source, std::string& failure) {
-    if (!source.work.Create()) {
+bool Compress(settings::ArchiverChoice archiver, const std::string& programPath, const std::string& outbox,
+              const std::string& fileName, Source& source, std::string& failure) {
+    if (!source.work.Create(outbox)) {
         failure = "the conduit's working folder cannot be made";
         return false;
     }
+    std::string original = PathIn(outbox, fileName);
     std::string inside = source.work / fileName;
-    if (!CreateHardLinkA(inside.c_str(), fileName.c_str(), nullptr) &&
-        !CopyFileA(fileName.c_str(), inside.c_str(), TRUE)) {
+    if (!CreateHardLinkA(inside.c_str(), original.c_str(), nullptr) &&
+        !CopyFileA(original.c_str(), inside.c_str(), TRUE)) {
         failure = "it cannot be prepared for compression";
         return false;
     }
-    WorkingFolder folder;
-    if (!folder.Enter(source.work.path()) ||
-        !ArchiverSucceeds(CompressCommand(archiver, programPath, fileName))) {
+    if (!ArchiverSucceeds(CompressCommand(archiver, programPath, fileName), source.work.path())) {
         failure = "the archiver failed";
         return false;
     }
     return true;
 }
 
-bool OpenSource(const settings::OutgoingEntry& listed, const FileHeader& header,
+bool OpenSource(const std::string& outbox, const settings::OutgoingEntry& listed, const FileHeader& header,
                 const std::string& programPath, Source& source, std::string& failure) {
     auto compression = static_cast<settings::ArchiverChoice>(header.compression);
-    std::string name = listed.name;
+    std::string name = PathIn(outbox, listed.name);
     if (compression != settings::NoArchiver) {
-        if (!Compress(compression, programPath, listed.name, source, failure)) {
+        if (!Compress(compression, programPath, outbox, listed.name, source, failure)) {
             return false;
         }
         name = source.work / TemporaryArchiveName(compression);
@@ -176,14 +175,15 @@ bool IsWorthAWarning(settings::OutgoingVerdict verdict) {
            verdict == settings::OutgoingVerdict::NameNotAnsi;
 }
 
-void SendListed(SyncSession& session, const settings::OutgoingEntry& listed, DWORD compression) {
+void SendListed(SyncSession& session, const std::string& outbox, const settings::OutgoingEntry& listed,
+                DWORD compression) {
     if (!listed.ToSend()) {
         if (IsWorthAWarning(listed.verdict)) {
             LogWarning(listed.name, std::string("not sent: ") + settings::DescribeVerdict(listed.verdict));
         }
         return;
     }
-    if (session.WasReceived(listed.name)) {
+    if (session.WasReceived(PathIn(outbox, listed.name))) {
         LogWarning(listed.name, "not sent: it was received from the handheld in this HotSync");
         return;
     }
@@ -202,11 +202,11 @@ void SendListed(SyncSession& session, const settings::OutgoingEntry& listed, DWO
                    "not sent: the handheld holds another application's database " + handheldName);
         return;
     }
-    if (!ConfirmHandheldOverwrite(header, existing, session.settings.fromPCToPalm)) {
+    if (!ConfirmHandheldOverwrite(session, header, existing)) {
         LogWarning(listed.name, "kept on the PC: " + handheldName + " already exists on the handheld");
         return;
     }
-    SendFile(session, listed, header, existing);
+    SendFile(session, outbox, listed, header, existing);
 }
 
 } // namespace
@@ -229,19 +229,19 @@ HandheldCopy FindHandheldCopy(const std::string& name) {
     return HoldsWholeFile(name) ? HandheldCopy::Whole : HandheldCopy::Leftover;
 }
 
-bool ConfirmHandheldOverwrite(const FileHeader& header, HandheldCopy existing, DWORD fromPCToPalm) {
+bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& header, HandheldCopy existing) {
     if (existing != HandheldCopy::Whole) {
         return existing != HandheldCopy::Foreign;
     }
     std::string question = "File " + FileNameOf(header) + " already exists on your Palm Device! Overwrite?";
-    return AllowsOverwrite(fromPCToPalm, question);
+    return AllowsOverwrite(session.messageBox, session.settings.fromPCToPalm, question);
 }
 
-void SendFile(SyncSession& session, const settings::OutgoingEntry& listed, const FileHeader& header,
-              HandheldCopy existing) {
+void SendFile(SyncSession& session, const std::string& outbox, const settings::OutgoingEntry& listed,
+              const FileHeader& header, HandheldCopy existing) {
     std::string failure;
     Source source;
-    if (!OpenSource(listed, header, session.settings.archiverPath, source, failure)) {
+    if (!OpenSource(outbox, listed, header, session.settings.archiverPath, source, failure)) {
         LogWarning(listed.name, "not sent: " + failure);
         return;
     }
@@ -264,24 +264,24 @@ void SendFile(SyncSession& session, const settings::OutgoingEntry& listed, const
     session.NoteWritten(handheldName);
     source.file.reset();
     source.work.Remove();
-    if (!DeleteFileA(listed.name.c_str())) {
+    if (!DeleteFileA(PathIn(outbox, listed.name).c_str())) {
         LogWarning(listed.name, "sent, but it cannot be deleted from the outgoing folder");
     }
     ++session.sentCount;
 }
 
 void SendFiles(SyncSession& session) {
-    WorkingFolder folder;
-    if (!folder.Enter(session.settings.sendFolder)) {
+    std::optional<std::string> outbox = PassFolder(session.settings.sendFolder);
+    if (!outbox) {
         if (session.settings.sendFolder) {
             LogWarning(*session.settings.sendFolder,
                        "the outgoing folder cannot be entered; nothing is sent");
         }
         return;
     }
-    RemoveLeftovers();
+    RemoveLeftovers(*outbox);
     DWORD compression = CompressionForSending(session.settings.archiver);
-    for (const settings::OutgoingEntry& listed : settings::ListOutgoingFolder(".")) {
-        SendListed(session, listed, compression);
+    for (const settings::OutgoingEntry& listed : settings::ListOutgoingFolder(*outbox)) {
+        SendListed(session, *outbox, listed, compression);
     }
 }

@@ -44,7 +44,7 @@ CSyncPreference TransferCountPreference(BYTE* data, WORD size) {
 
 } // namespace
 
-long RunSynchronisation(PROGRESSFN progress) {
+long RunSynchronisation(PROGRESSFN progress, MessageBoxFunction messageBox) {
     if (progress == nullptr) {
         return -1;
     }
@@ -57,7 +57,7 @@ long RunSynchronisation(PROGRESSFN progress) {
     // Nothing may leave OpenConduit by an exception (out of memory, say): the rest of the work is
     // given up, and the synchronisation still ends and unregisters.
     try {
-        SyncSession session(ReadSettings());
+        SyncSession session(ReadSettings(), messageBox);
         ReceiveFiles(session);
         SendFiles(session);
         UpdateTransferCounts(session);

@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// The body of OpenConduit, after the module context has been taken.
-long RunSynchronisation(PROGRESSFN progress);
+// The body of OpenConduit, after the module context has been taken; the questions go to `messageBox`.
+long RunSynchronisation(PROGRESSFN progress, MessageBoxFunction messageBox = MessageBoxA);
 
 // The transfer settings of this synchronisation, with the archiver's program looked up. Each value
 // that cannot be used gets one warning line in the HotSync log.

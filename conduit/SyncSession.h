@@ -2,6 +2,7 @@
 // The driver makes one for each synchronisation and hands it to each pass.
 #pragma once
 
+#include "conduit/Questions.h"
 #include "settings/Settings.h"
 #include "win/FileIdentity.h"
 
@@ -29,9 +30,12 @@ void LogWarning(const std::string& subject, const std::string& reason);
 class SyncSession {
 public:
     SyncSession() = default;
-    explicit SyncSession(ConduitSettings conduitSettings) : settings(std::move(conduitSettings)) {}
+    explicit SyncSession(ConduitSettings conduitSettings, MessageBoxFunction questionBox = MessageBoxA)
+        : settings(std::move(conduitSettings)), messageBox(questionBox) {}
 
     ConduitSettings settings;
+    // What the overwrite questions of this synchronisation are shown with.
+    MessageBoxFunction messageBox = MessageBoxA;
     // Files written to the handheld and to the PC in this synchronisation, each modulo 65 536.
     WORD sentCount = 0;
     WORD receivedCount = 0;

@@ -38,25 +38,22 @@ TEST_CASE("ResolveArchiverPath reads the App Paths registration") {
     }
 }
 
-TEST_CASE("RunArchiver runs the command hidden in the current directory and waits for it") {
+TEST_CASE("RunArchiver runs the command hidden in the folder given and waits for it") {
     ScratchFolder folder("archiver");
     ArchiverRegistration zip(settings::WinZip, TestArchiverPath(settings::WinZip));
     ArchiverRegistration rar(settings::WinRar, TestArchiverPath(settings::WinRar));
     std::string data = Pattern(100000);
     REQUIRE(WriteBytes(folder / "notes.txt", data));
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    REQUIRE(SetCurrentDirectoryA(folder.path().c_str()));
 
     for (auto archiver : {settings::WinZip, settings::WinRar}) {
         CAPTURE(archiver);
-        std::string archive = TemporaryArchiveName(archiver);
+        std::string archive = folder / TemporaryArchiveName(archiver);
         // The archive is there as soon as RunArchiver returns: it waited for the archiver.
-        CHECK(RunArchiver(CompressCommand(archiver, TestArchiverPath(archiver), "notes.txt")));
+        CHECK(RunArchiver(CompressCommand(archiver, TestArchiverPath(archiver), "notes.txt"), folder.path()));
         CHECK(win::FileExists(archive));
-        DeleteFileA("notes.txt");
-        CHECK(RunArchiver(ExpandCommand(archiver, TestArchiverPath(archiver))));
-        CHECK(ReadBytes("notes.txt") == data);
+        DeleteFileA((folder / "notes.txt").c_str());
+        CHECK(RunArchiver(ExpandCommand(archiver, TestArchiverPath(archiver)), folder.path()));
+        CHECK(ReadBytes(folder / "notes.txt") == data);
         DeleteFileA(archive.c_str());
         CHECK(ArchiverLog(archiver) ==
               std::vector<std::string>{CompressCommand(archiver, TestArchiverPath(archiver), "notes.txt"),
@@ -65,7 +62,6 @@ TEST_CASE("RunArchiver runs the command hidden in the current directory and wait
         CHECK(ReadBytes(TestArchiverPath(archiver).substr(0, TestArchiverPath(archiver).rfind('.')) +
                         ".startup") == std::string("flags=1 show=0"));
     }
-    SetCurrentDirectoryA(previous);
 }
 
 TEST_CASE("a program path with spaces runs without quotation marks") {
@@ -75,22 +71,18 @@ TEST_CASE("a program path with spaces runs without quotation marks") {
     program = Join(program, "WinZip.exe");
     REQUIRE(CopyFileA(TestArchiverPath(settings::WinZip).c_str(), program.c_str(), FALSE));
     REQUIRE(WriteBytes(folder / "a.txt", "abc"));
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    REQUIRE(SetCurrentDirectoryA(folder.path().c_str()));
 
     std::string command = CompressCommand(settings::WinZip, program, "a.txt");
     CHECK(command.find('"') == program.size() + 4);
-    CHECK(RunArchiver(command));
-    CHECK(win::FileExists("$$temp$$.zip"));
+    CHECK(RunArchiver(command, folder.path()));
+    CHECK(win::FileExists(folder / "$$temp$$.zip"));
     // Wine quotes the program path it found in the child's copy of the command line.
     std::string log = ReadBytes(program.substr(0, program.rfind('.')) + ".log").value_or("");
     CHECK(log.find(program) != std::string::npos);
     CHECK(log.substr(log.find(".exe") + 4) == std::string("\" -a \"$$temp$$.zip\" \"a.txt\"\n"));
-    SetCurrentDirectoryA(previous);
 }
 
 TEST_CASE("RunArchiver reports a program that cannot be started") {
-    CHECK_FALSE(RunArchiver("C:\\no such folder\\WinZip.exe -e \"$$temp$$.zip\""));
-    CHECK_FALSE(RunArchiver(""));
+    CHECK_FALSE(RunArchiver("C:\\no such folder\\WinZip.exe -e \"$$temp$$.zip\"", "C:\\"));
+    CHECK_FALSE(RunArchiver("", "C:\\"));
 }

@@ -319,15 +319,26 @@ TEST_CASE("a user's file named like the temporary archive is never overwritten")
     CHECK(ReadBytes(sync.inbox("$$temp$$.zip")) == std::string("the user's own zip"));
 }
 
-TEST_CASE("the handheld-to-PC pass runs before the PC-to-handheld pass") {
+TEST_CASE("the handheld-to-PC pass runs before the PC-to-handheld pass, in the host's own directory") {
     TransferFixture sync;
     StoredSettings stored(sync.outbox(), sync.inbox(), settings::Overwrite, settings::Ask,
                           settings::NoArchiver);
     PutAndQueue("notes.txt", "from the handheld");
     WriteBytes(sync.outbox("notes.txt"), "from the PC");
-    QuestionAnswerer answerer(IDNO);
+    auto currentDirectory = [] {
+        char current[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, current);
+        return std::string(current);
+    };
+    std::string hostDirectory = currentDirectory();
+    std::vector<std::string> directoriesWhileAsked;
+    QuestionAnswerer answerer(IDNO, [&] { directoriesWhileAsked.push_back(currentDirectory()); });
 
-    CHECK(RunSynchronisation(IgnoreProgress) == 0);
+    CHECK(RunSynchronisation(IgnoreProgress, answerer.messageBox()) == 0);
+
+    // The passes never make their folders the host's current directory, not even for a while.
+    CHECK(directoriesWhileAsked == std::vector<std::string>{hostDirectory});
+    CHECK(currentDirectory() == hostDirectory);
 
     // The handheld's file reached the PC before the PC's file met it on the handheld.
     CHECK(ReadBytes(sync.inbox("notes.txt")) == std::string("from the handheld"));

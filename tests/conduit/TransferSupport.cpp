@@ -1,6 +1,5 @@
 #include "tests/conduit/TransferSupport.h"
 
-#include "conduit/Questions.h"
 #include "conduit/SyncDriver.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
@@ -39,7 +38,6 @@ struct AnswererState {
     int answer = IDNO;
     std::function<void()> whileAsked;
     std::vector<Question> questions;
-    MessageBoxFunction previous = nullptr;
 };
 AnswererState answerer;
 
@@ -123,13 +121,16 @@ QuestionAnswerer::QuestionAnswerer(int answer, std::function<void()> whileAsked)
     answerer.answer = answer;
     answerer.whileAsked = std::move(whileAsked);
     answerer.questions.clear();
-    answerer.previous = conduitMessageBox;
-    conduitMessageBox = AnswerQuestion;
+    session.messageBox = AnswerQuestion;
 }
 
 QuestionAnswerer::~QuestionAnswerer() {
     answerer.whileAsked = nullptr;
-    conduitMessageBox = answerer.previous;
+    session.messageBox = MessageBoxA;
+}
+
+MessageBoxFunction QuestionAnswerer::messageBox() const {
+    return AnswerQuestion;
 }
 
 const std::vector<Question>& QuestionAnswerer::questions() const {

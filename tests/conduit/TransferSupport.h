@@ -75,6 +75,8 @@ public:
     ~QuestionAnswerer();
     QuestionAnswerer(const QuestionAnswerer&) = delete;
     QuestionAnswerer& operator=(const QuestionAnswerer&) = delete;
+    // The answerer as a message box, for a whole synchronisation (the passes' session has it already).
+    MessageBoxFunction messageBox() const;
     const std::vector<Question>& questions() const;
     std::vector<std::string> texts() const;
 };
