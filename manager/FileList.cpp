@@ -8,6 +8,7 @@
 #include "win/Handles.h"
 #include "win/FileSystem.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,14 @@ const char* const kColumnHeadings[] = {"Name", "Size", "Date", "Time"};
 std::string HeldBackMessage(const std::string& name, settings::OutgoingVerdict verdict) {
     return "File " + name + " cannot be transferred to Palm: " + settings::DescribeVerdict(verdict) +
            ". It was not added to the list.";
+}
+
+// Add's one answer when the outgoing folder takes no file: where it is and how to fix that.
+std::string FolderRefusedMessage(const std::string& folder, const std::string& name, bool more) {
+    return "Kestrin Manager cannot write into the folder for files to be transferred:\n" + folder + "\n\n" +
+           name + (more ? " and the files chosen after it were" : " was") +
+           " not added to the list. To fix this, run Setup again, or change the folder on the Settings page "
+           "(the new folder is used once you press Done).";
 }
 
 // A message box shows this many names at most; the rest are counted.
@@ -80,19 +89,21 @@ void ManagerDialog::AddFiles() {
     if (!chosen) {
         return;
     }
-    for (const std::string& path : *chosen) {
-        // The chooser's answer ends at its first empty name; nothing after it was chosen.
-        if (path.empty()) {
+    // The chooser's answer ends at its first empty name; nothing after it was chosen.
+    auto end = std::find(chosen->begin(), chosen->end(), std::string());
+    for (auto path = chosen->begin(); path != end; ++path) {
+        if (!AddFile(*path)) {
+            ui.ShowMessage(m_hWnd, FolderRefusedMessage(outgoingFolder, FileNameOf(*path), path + 1 != end),
+                           kWarning);
             break;
         }
-        AddFile(path);
     }
     if (fileList.GetItemCount() > 0) {
         SelectFirstRow();
     }
 }
 
-void ManagerDialog::AddFile(const std::string& path) {
+bool ManagerDialog::AddFile(const std::string& path) {
     std::string name = FileNameOf(path);
     if (settings::IsReservedName(name)) {
         ui.ShowMessage(
@@ -100,19 +111,19 @@ void ManagerDialog::AddFile(const std::string& path) {
             "File " + name +
                 " has a name that Kestrin reserves for its own use, so it was not added to the list.",
             kWarning);
-        return;
+        return true;
     }
     if (IsListed(name)) {
         ui.ShowMessage(m_hWnd,
                        "File " + name + " already exists in the list! Rename the file and try once again.",
                        kWarning);
-        return;
+        return true;
     }
     // No file name holds '?' or '*': the chooser puts a '?' for each character the code page lacks,
     // and a search would take it as a wildcard.
     if (name.find_first_of("?*") != std::string::npos) {
         ui.ShowMessage(m_hWnd, HeldBackMessage(name, settings::OutgoingVerdict::NameNotAnsi), kWarning);
-        return;
+        return true;
     }
     WIN32_FIND_DATAA entry = {};
     win::FindHandle find(FindFirstFileA(path.c_str(), &entry));
@@ -121,24 +132,28 @@ void ManagerDialog::AddFile(const std::string& path) {
     if (verdict == settings::OutgoingVerdict::Empty) {
         ui.ShowMessage(m_hWnd, "File " + name + " has zero length, so it not there was is added in list!",
                        kWarning);
-        return;
+        return true;
     }
     if (verdict != settings::OutgoingVerdict::Send) {
         ui.ShowMessage(m_hWnd, HeldBackMessage(name, verdict), kWarning);
-        return;
+        return true;
     }
     std::string target = JoinPath(outgoingFolder, name);
     // A file chosen from the outgoing folder itself is already where it belongs.
     bool copied = find && (IsSameFile(path, target) || CopyReplacing(path, target));
     if (!copied) {
+        if (find && !CanCreateFileIn(outgoingFolder)) {
+            return false;
+        }
         ui.ShowMessage(m_hWnd,
                        "File " + name +
                            " could not be copied into the folder for files to be transferred, so it was not "
                            "added to the list.",
                        kWarning);
-        return;
+        return true;
     }
     AppendRow(name, FileSizeOf(entry), entry.ftLastWriteTime);
+    return true;
 }
 
 bool ManagerDialog::IsListed(const std::string& name) const {

@@ -45,7 +45,8 @@ private:
     void FillFileList();
     void AppendRow(const std::string& name, std::uint64_t size, const FILETIME& lastWrite);
     void AddFiles();
-    void AddFile(const std::string& path);
+    // False when the outgoing folder takes no file at all; any other failure has shown its message.
+    bool AddFile(const std::string& path);
     bool IsListed(const std::string& name) const;
     void RemoveFile();
     int SelectedRow() const;

@@ -214,6 +214,24 @@ bool CopyWithoutReplacing(const std::string& source, const std::string& target) 
     return CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
 }
 
+bool CanCreateFileIn(const std::string& folder) {
+    const std::string stem =
+        JoinPath(folder, "~KestrinManager" + std::to_string(GetCurrentProcessId()) + "-");
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        // Deleted by the platform when the handle closes.
+        win::File probe(CreateFileA((stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                    nullptr));
+        if (probe) {
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    return false;
+}
+
 bool DeleteFileIfPresent(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -55,5 +55,8 @@ bool IsSameFile(const std::string& first, const std::string& second);
 bool CopyReplacing(const std::string& source, const std::string& target);
 // Copies a file only where no file or folder of the target's name exists yet.
 bool CopyWithoutReplacing(const std::string& source, const std::string& target);
+// True when a new file can be made in the folder: it exists and the user may write into it. Tries
+// with a file of a name of its own, which is gone again at once.
+bool CanCreateFileIn(const std::string& folder);
 // Deletes a file, read-only or not. True when the file is gone: deleted now or already missing.
 bool DeleteFileIfPresent(const std::string& path);

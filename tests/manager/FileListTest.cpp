@@ -145,12 +145,17 @@ TEST_CASE_FIXTURE(ManagerFixture, "Add lists a file only when its copy into the 
         OpenManager manager(ui);
         CHECK(manager.RowCount() == 0);
         CHECK_FALSE(manager.IsEnabled(IDC_REMOVE));
-        ui.filesToChoose = std::vector<std::string>{clash};
+        ui.filesToChoose = std::vector<std::string>{clash, fine};
         manager.Click(IDC_ADD);
         CHECK(manager.RowCount() == 0);
         CHECK_FALSE(manager.IsEnabled(IDC_REMOVE));
+        // One message for the folder, which names it and the ways out, not one per file.
         REQUIRE(ui.messages.size() == 1);
-        CHECK(Mentions(ui.messages[0], "clash.txt could not be copied"));
+        for (const std::string& text :
+             {stored.outgoingFolder, std::string("clash.txt and the files chosen after"),
+              std::string("run Setup again"), std::string("on the Settings page")}) {
+            CHECK(Mentions(ui.messages[0], text));
+        }
     }
     SUBCASE("a folder of the file's name is in the way") {
         root.MakeFolder("Outbox\\clash.txt");
