@@ -10,14 +10,18 @@
 #include <string>
 
 // What the handheld holds under a handheld name.
-enum class HandheldCopy {
-    None,
-    // A database of another application, or of another type: never questioned or touched.
-    Foreign,
-    // A file database of ours that an interrupted send left: no header record, or an uncompressed
-    // file whose data does not have the header's size. It counts as absent.
-    Leftover,
-    Whole,
+struct HandheldCopy {
+    enum Kind {
+        None,
+        // A database of another application, or of another type: never questioned or touched.
+        Foreign,
+        // A file database of ours that an interrupted send left: no header record, or an uncompressed
+        // file whose data does not have the header's size. It counts as absent.
+        Leftover,
+        Whole,
+    } kind = None;
+    // The database's size as the handheld reports it: the memory its deletion frees.
+    DWORD bytes = 0;
 };
 HandheldCopy FindHandheldCopy(const std::string& name);
 
@@ -26,8 +30,9 @@ HandheldCopy FindHandheldCopy(const std::string& name);
 bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& header, HandheldCopy existing);
 
 // Sends one listed file of the outgoing folder `outbox`. The handheld's old database is deleted only once
-// the new one is ready to go; the PC copy is deleted only after the whole file database was written
-// and closed without error; a failed send leaves no database behind.
+// the new one is ready to go and fits in the free memory with the old one's space; the PC copy is deleted
+// only after the whole file database was written and closed without error; a failed send leaves no database
+// behind.
 void SendFile(SyncSession& session, const std::string& outbox, const settings::OutgoingEntry& listed,
               const FileHeader& header, HandheldCopy existing);
 
@@ -36,4 +41,4 @@ void ReceiveFile(SyncSession& session, const std::string& inbox, const std::stri
 
 // The free-memory test: file bytes, 8 bytes per full record and 270 bytes of overhead, without
 // overflow.
-bool FitsFreeRam(ULONGLONG transferredBytes, DWORD freeRam);
+bool FitsFreeRam(ULONGLONG transferredBytes, ULONGLONG freeRam);

@@ -197,7 +197,7 @@ void SendListed(SyncSession& session, const std::string& outbox, const settings:
         return;
     }
     HandheldCopy existing = FindHandheldCopy(handheldName);
-    if (existing == HandheldCopy::Foreign) {
+    if (existing.kind == HandheldCopy::Foreign) {
         LogWarning(listed.name,
                    "not sent: the handheld holds another application's database " + handheldName);
         return;
@@ -211,27 +211,27 @@ void SendListed(SyncSession& session, const std::string& outbox, const settings:
 
 } // namespace
 
-bool FitsFreeRam(ULONGLONG transferredBytes, DWORD freeRam) {
+bool FitsFreeRam(ULONGLONG transferredBytes, ULONGLONG freeRam) {
     ULONGLONG needed =
         transferredBytes + kBytesPerRecord * (transferredBytes / kDataRecordSize) + kDatabaseOverhead;
     return freeRam >= needed;
 }
 
 HandheldCopy FindHandheldCopy(const std::string& name) {
-    SyncFindDbByNameParams find = {eFindByNameOptGetAttributes, 0, name.c_str()};
+    SyncFindDbByNameParams find = {eFindByNameOptGetAttributes | eFindByNameOptGetSize, 0, name.c_str()};
     SyncDatabaseInfoType found = {};
     if (SyncFindDbByName(&find, &found) != SYNCERR_NONE) {
-        return HandheldCopy::None;
+        return {HandheldCopy::None};
     }
     if (found.m_DbType != kFileDatabaseType || found.m_Creator != layout::kCreatorIdNumber) {
-        return HandheldCopy::Foreign;
+        return {HandheldCopy::Foreign};
     }
-    return HoldsWholeFile(name) ? HandheldCopy::Whole : HandheldCopy::Leftover;
+    return {HoldsWholeFile(name) ? HandheldCopy::Whole : HandheldCopy::Leftover, found.m_dwTotalBytes};
 }
 
 bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& header, HandheldCopy existing) {
-    if (existing != HandheldCopy::Whole) {
-        return existing != HandheldCopy::Foreign;
+    if (existing.kind != HandheldCopy::Whole) {
+        return existing.kind != HandheldCopy::Foreign;
     }
     std::string question = "File " + FileNameOf(header) + " already exists on your Palm Device! Overwrite?";
     return AllowsOverwrite(session.messageBox, session.settings.fromPCToPalm, question);
@@ -246,15 +246,22 @@ void SendFile(SyncSession& session, const std::string& outbox, const settings::O
         return;
     }
     std::string handheldName = FileNameOf(header);
-    if ((existing == HandheldCopy::Whole || existing == HandheldCopy::Leftover) &&
-        SyncDeleteDB(handheldName.c_str(), 0) != SYNCERR_NONE) {
-        LogWarning(listed.name, "not sent: " + handheldName + " cannot be replaced on the handheld");
+    bool replaces = existing.kind == HandheldCopy::Whole || existing.kind == HandheldCopy::Leftover;
+    // Measured before the old database goes, whose space counts as free: an old copy is never
+    // deleted for a new one that cannot take its place.
+    DWORD freeRam = 0;
+    if (!ReadFreeRam(freeRam) ||
+        !FitsFreeRam(source.size, static_cast<ULONGLONG>(freeRam) + (replaces ? existing.bytes : 0))) {
+        LogWarning(
+            listed.name,
+            existing.kind == HandheldCopy::Whole
+                ? "kept on the PC: not enough free memory on the handheld, even in place of the older " +
+                      handheldName + ", which the handheld keeps"
+                : "not sent: not enough free memory on the handheld");
         return;
     }
-    // Measured after the deletion: the old database's space counts.
-    DWORD freeRam = 0;
-    if (!ReadFreeRam(freeRam) || !FitsFreeRam(source.size, freeRam)) {
-        LogWarning(listed.name, "not sent: not enough free memory on the handheld");
+    if (replaces && SyncDeleteDB(handheldName.c_str(), 0) != SYNCERR_NONE) {
+        LogWarning(listed.name, "not sent: " + handheldName + " cannot be replaced on the handheld");
         return;
     }
     if (!WriteFileDatabase(header, source.file.get(), source.size)) {

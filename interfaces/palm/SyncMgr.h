@@ -32,7 +32,8 @@ enum : BYTE {
 
 enum : BYTE { eRecAttrDirty = 0x40, eRecAttrDeleted = 0x80 };
 
-enum : BYTE { eFindByNameOptGetAttributes = 0x80 };
+// A find fills the sizes (record count, total and data bytes) only when asked for them.
+enum : BYTE { eFindByNameOptGetAttributes = 0x80, eFindByNameOptGetSize = 0x40 };
 
 #pragma pack(push, 1)
 

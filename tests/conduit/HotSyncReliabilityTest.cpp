@@ -189,14 +189,23 @@ TEST_CASE("sending over an existing database deletes it only once the new one is
         CHECK(run.Warned("report.doc"));
         bench.CheckNothingLost();
     }
-    SUBCASE("a new database that does not fit even in the old one's space leaves the file on the PC") {
-        HotSyncBench bench;
-        PutOldDatabase(bench, "report.doc", "old");
-        bench.PutOutgoing("report.doc", Pattern(50000, 8));
-        HotSyncRun run = bench.Run({"--free-ram", "1000"});
-        CHECK(ReadBytes(bench.outbox("report.doc")) == Pattern(50000, 8));
-        CHECK(run.Warned("report.doc"));
-        bench.CheckNothingLost();
+    SUBCASE("the old database's space counts as free; a new one that does not fit even there leaves both") {
+        // The new file needs 50 278 bytes; the old database takes 40 168.
+        for (std::string freeRam : {"10110", "10109", "1000"}) {
+            CAPTURE(freeRam);
+            bool fits = freeRam == "10110";
+            HotSyncBench bench;
+            PutOldDatabase(bench, "report.doc", Pattern(40000, 8));
+            if (!fits) {
+                bench.Track("report.doc", Pattern(40000, 8));
+            }
+            bench.PutOutgoing("report.doc", Pattern(50000, 8));
+            HotSyncRun run = bench.Run({"--free-ram", freeRam});
+            CHECK(HandheldData(bench, "report.doc") == (fits ? Pattern(50000, 8) : Pattern(40000, 8)));
+            CHECK(win::FileExists(bench.outbox("report.doc")) == !fits);
+            CHECK(run.warnings.size() == (fits ? 0u : 1u));
+            bench.CheckNothingLost();
+        }
     }
     SUBCASE("Overwrite replaces it") {
         HotSyncBench bench;
