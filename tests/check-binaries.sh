@@ -38,7 +38,7 @@ grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version re
 if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
   fail "UnInstall.exe imports condmgr.dll"
 fi
-imports "$uninstall" | grep -q . || fail "UnInstall.exe: no import table read"
+[ -n "$(imports "$uninstall")" ] || fail "UnInstall.exe: no import table read"
 for text in "Kestrin uninstallator" "Kestrin UnInstall" "UnInstall.EXE"; do
   wrestool -x --raw --type=16 "$uninstall" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
     grep -qF "$text" || fail "UnInstall.exe version resource lacks \"$text\""
