@@ -1,6 +1,7 @@
 #include "formats/FileNames.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace formats {
@@ -56,6 +57,20 @@ bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
         }
     }
     return true;
+}
+
+std::string PrintableName(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '"') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }
 
 bool IsSafeFileName(const std::string& name) {

@@ -13,4 +13,8 @@ bool IsSafeFileName(const std::string& name);
 
 bool EqualsIgnoringCase(const std::string& left, const std::string& right);
 
+// A name from the handheld as it may be shown on a console: control bytes, bytes from 0x7F up,
+// backslash and quotation mark as \xNN.
+std::string PrintableName(const std::string& name);
+
 } // namespace formats

@@ -1,5 +1,6 @@
 #include "formats/PdbFile.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace formats {
@@ -82,16 +83,20 @@ bool PdbReader::Open(const std::string& path, std::string& error) {
 bool PdbReader::ReadRecord(size_t index, std::vector<uint8_t>& data, std::string& error) {
     const RecordEntry& entry = entries_.at(index);
     data.resize(entry.size);
-    if (position_ != entry.offset && !SeekTo(file_, entry.offset)) {
+    return ReadBytes(entry.offset, data.data(), entry.size, error);
+}
+
+bool PdbReader::ReadBytes(uint64_t offset, void* buffer, size_t size, std::string& error) {
+    if (position_ != offset && !SeekTo(file_, offset)) {
         error = "cannot be read";
         return false;
     }
-    position_ = entry.offset;
-    if (entry.size > 0 && std::fread(data.data(), 1, entry.size, file_) != entry.size) {
+    position_ = offset;
+    if (size > 0 && std::fread(buffer, 1, size, file_) != size) {
         error = "ends before its last record";
         return false;
     }
-    position_ += entry.size;
+    position_ += size;
     return true;
 }
 
@@ -124,11 +129,30 @@ bool PdbWriter::Begin(std::FILE* file, DatabaseHeader header, const std::vector<
 }
 
 bool PdbWriter::WriteRecord(const void* data, uint32_t size) {
-    if (next_ >= sizes_.size() || sizes_[next_] != size) {
+    if (filled_ != 0 || next_ >= sizes_.size() || sizes_[next_] != size) {
         return false;
     }
-    ++next_;
-    return size == 0 || std::fwrite(data, 1, size, file_) == size;
+    if (size == 0) {
+        ++next_;
+        return true;
+    }
+    return WriteData(data, size);
+}
+
+bool PdbWriter::WriteData(const void* data, size_t size) {
+    for (size_t left = size; left > 0;) {
+        if (next_ >= sizes_.size()) {
+            return false;
+        }
+        size_t take = std::min<size_t>(left, sizes_[next_] - filled_);
+        left -= take;
+        filled_ += static_cast<uint32_t>(take);
+        if (filled_ == sizes_[next_]) {
+            ++next_;
+            filled_ = 0;
+        }
+    }
+    return std::fwrite(data, 1, size, file_) == size;
 }
 
 } // namespace formats

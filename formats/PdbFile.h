@@ -29,6 +29,8 @@ public:
     // Reads record `index` into `data`, which takes the record's size; records read in order are
     // read without a seek.
     bool ReadRecord(size_t index, std::vector<uint8_t>& data, std::string& error);
+    // Reads `size` bytes from `offset` of the file (records that follow one another are one run).
+    bool ReadBytes(uint64_t offset, void* buffer, size_t size, std::string& error);
 
 private:
     std::FILE* file_ = nullptr;
@@ -47,6 +49,8 @@ public:
                uint8_t attributes);
     // The next record, which must have the size given to Begin.
     bool WriteRecord(const void* data, uint32_t size);
+    // The bytes of the next records, in pieces of any size: a large file streams in large pieces.
+    bool WriteData(const void* data, size_t size);
     // True when every record was written.
     bool Complete() const { return next_ == sizes_.size(); }
 
@@ -54,6 +58,7 @@ private:
     std::FILE* file_ = nullptr;
     std::vector<uint32_t> sizes_;
     size_t next_ = 0;
+    uint32_t filled_ = 0; // bytes of record next_ written so far
 };
 
 } // namespace formats

@@ -1,9 +1,10 @@
 // handheld.exe: plays the Kestrin handheld application against an emulated handheld folder —
-// lists its databases, queues PC files for the PC, extracts file databases, and makes the
-// transfer-count preference.
+// lists its databases, queues PC files for the PC, extracts file databases, makes the
+// transfer-count preference, and installs and exports .pdb files as an emulator does.
 #include "emulated/handheld/FileDatabase.h"
 #include "emulated/handheld/Queue.h"
 #include "emulated/palm/storage/Preferences.h"
+#include "formats/FileNames.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,22 +26,14 @@ void PrintUsage() {
                 "  handheld queue FOLDER PCFILE [--compression N] [--size BYTES]\n"
                 "  handheld extract FOLDER DBNAME OUTFILE\n"
                 "  handheld prefs FOLDER [--create]\n"
+                "  handheld install FOLDER FILE.pdb\n"
+                "  handheld export FOLDER DBNAME FILE.pdb\n"
                 "FOLDER is the emulated handheld: one .pdb file per database.\n");
 }
 
-// Database names may hold any byte: show the unprintable ones as \xNN.
+// Database names may hold any byte.
 std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c >= 0x7F || c == '\\') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\x%02X", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return formats::PrintableName(text);
 }
 
 bool FolderExists(const std::string& folder) {
@@ -213,6 +206,39 @@ int Prefs(const std::string& folder, bool create) {
     return ShowTransferCounts(handheld, creator) ? kSuccess : kFailure;
 }
 
+// Copies a .pdb file into the handheld under its database's name, as an emulator installs one.
+int Install(const std::string& folder, const std::string& pdbPath) {
+    palm::CreateFolderPath(folder);
+    if (!FolderExists(folder)) {
+        return kFailure;
+    }
+    std::unique_ptr<palm::Database> database;
+    if (palm::Database::Open(pdbPath, database) != palm::Status::Ok) {
+        std::fprintf(stderr, "handheld: %s is not a readable Palm database\n", pdbPath.c_str());
+        return kFailure;
+    }
+    std::string name = database->Header().name;
+    database.reset();
+    palm::HandheldFolder handheld(folder);
+    if (!CopyFileA(pdbPath.c_str(), handheld.PathOf(name).c_str(), TRUE)) {
+        std::fprintf(stderr, "handheld: \"%s\" cannot be installed (it may exist already)\n",
+                     Printable(name).c_str());
+        return kFailure;
+    }
+    std::printf("installed \"%s\"\n", Printable(name).c_str());
+    return kSuccess;
+}
+
+// Copies a database's .pdb file out of the handheld, as an emulator exports one.
+int Export(const std::string& folder, const std::string& databaseName, const std::string& pdbPath) {
+    palm::HandheldFolder handheld(folder);
+    if (!FolderExists(folder) || !CopyFileA(handheld.PathOf(databaseName).c_str(), pdbPath.c_str(), TRUE)) {
+        std::fprintf(stderr, "handheld: \"%s\" cannot be exported\n", Printable(databaseName).c_str());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
 bool ParseQueueOptions(int argc, char** argv, handheld::QueueOptions& options) {
     for (int i = 4; i < argc; i += 2) {
         std::string option = argv[i];
@@ -244,6 +270,12 @@ int Run(int argc, char** argv) {
     }
     if (command == "extract" && argc == 5) {
         return Extract(argv[2], argv[3], argv[4]);
+    }
+    if (command == "install" && argc == 4) {
+        return Install(argv[2], argv[3]);
+    }
+    if (command == "export" && argc == 5) {
+        return Export(argv[2], argv[3], argv[4]);
     }
     if (command == "prefs" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "--create"))) {
         return Prefs(argv[2], argc == 4);

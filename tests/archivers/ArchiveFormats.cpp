@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include <zlib.h>
+
 namespace archive {
 namespace {
 
@@ -332,6 +334,91 @@ bool PackRar(const std::string& archiveName, const std::string& fileName) {
                 });
 }
 
+namespace {
+
+// Inflates a deflated entry of `packed` bytes into a new file; a CRC or size mismatch removes it.
+bool InflateEntry(FILE* in, const std::string& storedName, uint64_t packed, uint64_t unpacked,
+                  uint32_t expectedCrc) {
+    std::string name = BaseName(storedName);
+    FilePtr out = IsPlainName(name) ? OpenFile(name, "wb") : nullptr;
+    z_stream stream = {};
+    if (!out || inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
+        return false;
+    }
+    std::vector<uint8_t> input(kChunk), output(kChunk);
+    uint32_t crc = 0;
+    uint64_t written = 0;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        if (stream.avail_in == 0 && packed > 0) {
+            size_t piece = packed < kChunk ? static_cast<size_t>(packed) : kChunk;
+            if (std::fread(input.data(), 1, piece, in) != piece) {
+                break;
+            }
+            packed -= piece;
+            stream.next_in = input.data();
+            stream.avail_in = static_cast<uInt>(piece);
+        }
+        stream.next_out = output.data();
+        stream.avail_out = static_cast<uInt>(output.size());
+        result = inflate(&stream, Z_NO_FLUSH);
+        size_t produced = output.size() - stream.avail_out;
+        crc = Crc32(output.data(), produced, crc);
+        written += produced;
+        if ((result != Z_OK && result != Z_STREAM_END) ||
+            std::fwrite(output.data(), 1, produced, out.get()) != produced) {
+            result = Z_DATA_ERROR;
+        }
+    }
+    inflateEnd(&stream);
+    bool extracted = result == Z_STREAM_END && crc == expectedCrc && written == unpacked;
+    extracted = std::fclose(out.release()) == 0 && extracted;
+    if (!extracted) {
+        std::remove(name.c_str());
+    }
+    return extracted;
+}
+
+// Archives whose local headers leave the sizes to a data descriptor (as deflating writers do) are
+// read through their central directory, which follows the entries and ends the file.
+bool UnpackZipByDirectory(FILE* in) {
+    std::vector<uint8_t> end, directory;
+    if (std::fseek(in, -22, SEEK_END) != 0 || !ReadBytes(in, end, 22) || Get32(end.data()) != kEndSignature ||
+        std::fseek(in, static_cast<long>(Get32(&end[16])), SEEK_SET) != 0 ||
+        !ReadBytes(in, directory, Get32(&end[12]))) {
+        return false;
+    }
+    size_t at = 0;
+    for (uint32_t entry = 0; entry < Get16(&end[10]); ++entry) {
+        if (at + 46 > directory.size() || Get32(&directory[at]) != kCentralSignature) {
+            return false;
+        }
+        const uint8_t* fixed = &directory[at];
+        uint32_t method = Get16(fixed + 10), crc = Get32(fixed + 16);
+        uint32_t packed = Get32(fixed + 20), unpacked = Get32(fixed + 24), nameSize = Get16(fixed + 28);
+        if (at + 46 + nameSize > directory.size()) {
+            return false;
+        }
+        std::string name(directory.begin() + at + 46, directory.begin() + at + 46 + nameSize);
+        at += 46 + nameSize + Get16(fixed + 30) + Get16(fixed + 32);
+        std::vector<uint8_t> local, skipped;
+        if (std::fseek(in, static_cast<long>(Get32(fixed + 42)), SEEK_SET) != 0 ||
+            !ReadBytes(in, local, 30) || Get32(local.data()) != kLocalSignature ||
+            !ReadBytes(in, skipped, Get16(&local[26]) + Get16(&local[28]))) {
+            return false;
+        }
+        bool extracted = method == 8   ? InflateEntry(in, name, packed, unpacked, crc)
+                         : method == 0 ? packed == unpacked && ExtractEntry(in, name, packed, crc)
+                                       : false;
+        if (!extracted) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool UnpackZip(const std::string& archiveName) {
     FilePtr in = OpenFile(archiveName, "rb");
     if (!in) {
@@ -349,9 +436,12 @@ bool UnpackZip(const std::string& archiveName) {
         }
         uint32_t flags = Get16(&fixed[2]), method = Get16(&fixed[4]), crc = Get32(&fixed[10]);
         uint32_t packed = Get32(&fixed[14]), unpacked = Get32(&fixed[18]);
+        if ((flags & 0x0008) || method == 8) {
+            return UnpackZipByDirectory(in.get());
+        }
         std::vector<uint8_t> name, extra;
-        if ((flags & 0x0008) || method != 0 || packed != unpacked ||
-            !ReadBytes(in.get(), name, Get16(&fixed[22])) || !ReadBytes(in.get(), extra, Get16(&fixed[24])) ||
+        if (method != 0 || packed != unpacked || !ReadBytes(in.get(), name, Get16(&fixed[22])) ||
+            !ReadBytes(in.get(), extra, Get16(&fixed[24])) ||
             !ExtractEntry(in.get(), std::string(name.begin(), name.end()), packed, crc)) {
             return false;
         }

@@ -1,4 +1,5 @@
-// Stored (uncompressed) ZIP and RAR 4.x archives of single files, for the test archivers.
+// Stored (uncompressed) ZIP and RAR 4.x archives of single files, for the test archivers; deflated
+// ZIP entries are read as well.
 #pragma once
 
 #include <cstdint>
