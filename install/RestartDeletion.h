@@ -22,4 +22,9 @@ void WriteWininitDeletion(const char* profileFile, const std::string& shortPath)
 // The platform's delete-at-restart registration. Its result is not used.
 void RegisterDeletionAtRestart(const std::string& path);
 
+// Takes back every deletion at the next restart that would delete the file at `path`, however the
+// path is spelt there: the lines nul=... of the profile file's [rename] section and the platform's
+// delete-at-restart registrations. Other lines, renames and other files' deletions stay as they are.
+void CancelDeletionsAtRestart(const char* profileFile, const std::string& path);
+
 } // namespace install

@@ -92,6 +92,38 @@ TEST_SUITE("self-deletion") {
         CHECK(FileExists(file));
     }
 
+    TEST_CASE("a reinstallation takes back the deletions of its uninstaller, and only those") {
+        testsupport::ScratchFolder scratch("uninstall-cancel");
+        std::string ours = scratch / "Kestrin Manager";
+        REQUIRE(CreateDirectoryA(ours.c_str(), nullptr));
+        ours += "\\UnInstall.exe";
+        const std::string other = scratch / "other.exe";
+        const std::string renamed = scratch / "renamed.dll";
+        for (const std::string& file : {ours, other, renamed}) {
+            REQUIRE(testsupport::WriteBytes(file, "program"));
+        }
+        char shortOurs[MAX_PATH] = {};
+        REQUIRE(GetShortPathNameA(ours.c_str(), shortOurs, MAX_PATH) > 0);
+        std::string profile = scratch / "Wininit.ini";
+        const std::string kept = "NUL=" + other + "\r\n" + renamed + "=" + other + "\r\n";
+        testsupport::WriteBytes(profile, "[rename]\r\nNUL=" + std::string(shortOurs) + "\r\n" + kept +
+                                             "nul=" + Lower(ours) + "\r\n");
+        std::optional<std::string> before = PendingOperations();
+        install::RegisterDeletionAtRestart(shortOurs);
+        install::RegisterDeletionAtRestart(other);
+        MoveFileExA(renamed.c_str(), (renamed + ".new").c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
+
+        install::CancelDeletionsAtRestart(profile.c_str(), ours);
+        std::optional<std::string> after = PendingOperations();
+        RestorePendingOperations(before);
+        CHECK(testsupport::ReadBytes(profile) == std::optional<std::string>("[rename]\r\n" + kept));
+        REQUIRE(after.has_value());
+        CHECK(Lower(*after).find(Lower(shortOurs)) == std::string::npos);
+        CHECK(Lower(*after).find(Lower(ours)) == std::string::npos);
+        CHECK(Lower(*after).find(Lower(other) + std::string(2, '\0')) != std::string::npos);
+        CHECK(Lower(*after).find(Lower(renamed) + std::string(1, '\0')) != std::string::npos);
+    }
+
     TEST_CASE("nothing is scheduled when the uninstaller's short path cannot be obtained") {
         FakeInstallation installation;
         DeleteFileA(installation.InInstall(layout::kUnInstallFileName).c_str());
