@@ -113,7 +113,7 @@ bool PrivateFolder::Create(const std::string& folder) {
         if (win::PathExists(full)) {
             continue;
         }
-        std::string work = full + "\\work";
+        std::string work = full + settings::kWorkSubfolder;
         if (!MakePrivateFolder(full, work)) {
             return false;
         }

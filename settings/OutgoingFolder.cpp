@@ -47,8 +47,8 @@ bool IsTemporaryArchiveName(const std::string& name) {
 }
 
 std::string WorkingFolderName(int index) {
-    return index == 0 ? std::string("~KestrinConduit.tmp")
-                      : "~KestrinConduit" + std::to_string(index) + ".tmp";
+    return kWorkingFolderStem + (index == 0 ? std::string() : std::to_string(index)) +
+           kWorkingFolderExtension;
 }
 
 bool IsWorkingFolderName(const std::string& name) {

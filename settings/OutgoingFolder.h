@@ -2,6 +2,8 @@
 // of the outgoing folder the conduit sends, and why it holds the others back.
 #pragma once
 
+#include "formats/PalmDatabase.h"
+
 #include <windows.h>
 
 #include <string>
@@ -17,7 +19,19 @@ bool IsTemporaryArchiveName(const std::string& name);
 // The names the conduit's working folder takes, the first one free: "~KestrinConduit.tmp", then
 // "~KestrinConduit1.tmp" to "~KestrinConduit9.tmp" where a user's file or folder holds the first.
 constexpr int kWorkingFolderNames = 10;
+inline constexpr char kWorkingFolderStem[] = "~KestrinConduit";
+inline constexpr char kWorkingFolderExtension[] = ".tmp";
+// Inside the working folder, everything happens in this subfolder.
+inline constexpr char kWorkSubfolder[] = "\\work";
 std::string WorkingFolderName(int index);
+
+// The longest path the conduit makes below a transfer folder: a backslash, the longest working
+// folder name (one digit after the stem), the work subfolder, a backslash and a handheld database
+// name, which names a received file.
+inline constexpr size_t kLongestConduitPathBelowFolder =
+    1 + sizeof(kWorkingFolderStem) - 1 + 1 + sizeof(kWorkingFolderExtension) - 1 + sizeof(kWorkSubfolder) -
+    1 + 1 + formats::kMaxNameLength;
+static_assert(kWorkingFolderNames <= 10, "one digit after the stem");
 // One of those names, in any case.
 bool IsWorkingFolderName(const std::string& name);
 
