@@ -1,5 +1,6 @@
 #include "setup/Installation.h"
 
+#include "install/RestartDeletion.h"
 #include "interfaces/palm/CondMgr.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
@@ -23,9 +24,10 @@ constexpr int kEntryProgress = 9;
 constexpr int kConduitProgress = 15;
 constexpr int kShortcutsProgress = 10;
 
-// The uninstaller's path as a command line takes it: quoted when it holds a space.
+// A program's path as Windows reads it in a command line: quoted, so that a space in the path never
+// makes Windows start another program first ("C:\Program.exe" for "C:\Program Files\...").
 std::string CommandLinePath(const std::string& path) {
-    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+    return "\"" + path + "\"";
 }
 
 } // namespace
@@ -130,7 +132,7 @@ void Installation::WriteUninstallEntry() {
     HKEY handle = key.get();
     bool written = static_cast<bool>(key);
     written &= settings::WriteString(handle, layout::kDisplayNameValue, layout::kDisplayName);
-    written &= settings::WriteString(handle, layout::kUninstallStringValue, uninstaller);
+    written &= settings::WriteString(handle, layout::kUninstallStringValue, CommandLinePath(uninstaller));
     written &= settings::WriteString(handle, layout::kDisplayVersionValue, layout::kDisplayVersion);
     written &= settings::WriteString(handle, layout::kPublisherValue, layout::kPublisher);
     written &= settings::WriteString(handle, layout::kDisplayIconValue,
@@ -148,7 +150,14 @@ void Installation::WriteUninstallEntry() {
 bool Installation::ExtractPackage() {
     std::optional<package::Failure> failure =
         package::Extract(hotSyncFolder_, installFolder_, [this] { Advance(kEntryProgress); });
-    return !failure || Fail(failure->message, failure->outcome, failure->end);
+    if (failure) {
+        return Fail(failure->message, failure->outcome, failure->end);
+    }
+    // An UnInstall run before the restart scheduled its own file's deletion: the file is now the
+    // uninstaller of this installation.
+    install::CancelDeletionsAtRestart(install::kWininitFile,
+                                      installFolder_ + "\\" + layout::kUnInstallFileName);
+    return true;
 }
 
 bool Installation::RegisterConduit() {

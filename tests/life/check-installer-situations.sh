@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Setup and UnInstall in awkward moments on an emulated Palm Desktop PC, each situation in a fresh
 # prefix: other programs' restart work, an UnInstall that meets a running manager or a protected
-# folder and is finished by a second run. Every situation checks that the user's files are whole,
+# folder and is finished by a second run, a reinstallation before the restart. Every situation checks that the user's files are whole,
 # that nothing outside the installed layout changed, and what the user was told.
 # Usage: check-installer-situations.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
@@ -109,7 +109,7 @@ expect_told "$unfinished"
 check_kept_for_second_run
 run "$bin/ManagerDriver.exe" close >/dev/null || fail "the manager did not close"
 run wineboot -r >/dev/null
-uninstaller=$(run reg query "$uninstall_key" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *//p')
+uninstaller=$(run reg query "$uninstall_key" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *"\(.*\)"$/\1/p')
 output=$(cd "$install_dir" && run "$bin/UnInstallDriver.exe" run "$uninstaller") || fail "second run: $output"
 expect_told "marks 1 2 3 5 6"
 expect_told "$incomplete"
@@ -125,6 +125,28 @@ output=$(cd "$install_dir" && run ./UnInstall.exe /S)
 check_kept_for_second_run
 unprotect
 output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "the second run exited $?"
+check_removed_after_restart
+
+# 4. A reinstallation before the restart keeps its uninstaller across the restart; the uninstall
+# entry's command lines name the uninstaller in quotes.
+fresh_pc reinstall-before-restart
+output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "UnInstall /S exited $?: $output"
+output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S) || fail "Setup /S again exited $?: $output"
+grep -qi 'UNINST' "$drive/windows/wininit.ini" && fail "UnInstall.exe is still scheduled: $(cat "$drive/windows/wininit.ini")"
+grep -q '^NUL=C:\\Other\\old.tmp' "$drive/windows/wininit.ini" || fail "another program's line went"
+pending=$(run reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations)
+grep -qi 'uninst' <<<"$pending" && fail "UnInstall.exe is still registered for deletion: $pending"
+run wineboot -r >/dev/null
+cmp -s "$bin/UnInstall.exe" "$install_dir/UnInstall.exe" || fail "the restart deleted the new UnInstall.exe"
+# The other program's conduit has no library here: only Kestrin's runs.
+output=$(run 'C:\Palm\HotSync.exe')
+grep -q "OpenConduit returned 0" <<<"$output" || fail "the reinstalled conduit did not run: $output"
+for value in UninstallString QuietUninstallString; do
+  command=$(run reg query "$uninstall_key" /v "$value" | sed -n "s/^ *$value *REG_SZ *//p")
+  [ "${command:0:1}" = '"' ] || fail "$value is not quoted: $command"
+done
+quiet_program=$(sed -n 's/^"\([^"]*\)" \/S$/\1/p' <<<"$command")
+output=$(cd "$install_dir" && run "$quiet_program" /S) || fail "the quiet uninstall command exited $?: $command"
 check_removed_after_restart
 
 echo "$failures installer-situation checks failed"

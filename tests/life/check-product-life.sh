@@ -58,7 +58,7 @@ settings='HKCU\Software\Orvelle\Kestrin'
 [ "$(run reg query "$settings" | grep -c REG_)" -eq 11 ] || fail "the Settings store does not hold eleven values"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrin Manager'
 [ "$(reg_value "$uninstall_key" DisplayName)" = "Kestrin Manager v2.1" ] || fail "DisplayName"
-[ "$(reg_value "$uninstall_key" UninstallString)" = "$install_win\\UnInstall.exe" ] || fail "UninstallString"
+[ "$(reg_value "$uninstall_key" UninstallString)" = "\"$install_win\\UnInstall.exe\"" ] || fail "UninstallString"
 [ "$(registrations)" = "vqKT 2 KestrinConduit.dll" ] || fail "registrations: $(registrations)"
 group="$(programs_folder)/Orvelle/Kestrin"
 check_shortcut() { # LINK TARGET WORKING_FOLDER

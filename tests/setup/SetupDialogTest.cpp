@@ -166,7 +166,8 @@ TEST_CASE("a complete installation writes the whole layout and closes without th
     CHECK(ValueCount(HKEY_LOCAL_MACHINE, kUninstallKey) == 9);
     CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName") ==
           std::string("Kestrin Manager v2.1"));
-    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") == folder + "\\UnInstall.exe");
+    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") ==
+          "\"" + folder + "\\UnInstall.exe\"");
     CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion") == std::string("2.1"));
     CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher") == std::string("Orvelle"));
     CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon") == folder + "\\KestrinManager.exe");
@@ -214,7 +215,8 @@ TEST_CASE("trailing backslashes are dropped from what is recorded, and the field
     CHECK(ui.Texts() == std::vector<std::string>{kComplete});
     CHECK(setup.dialog().InstallFolder() == folder);
     CheckSettingsStore(folder, world.hotSyncFolder());
-    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") == folder + "\\UnInstall.exe");
+    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") ==
+          "\"" + folder + "\\UnInstall.exe\"");
     CHECK(FileExists(folder + "\\KestrinManager.exe"));
     CHECK(FolderExists(folder + "\\Outbox"));
 }
@@ -272,7 +274,8 @@ TEST_CASE("a bare name of an existing folder installs there and is recorded as a
 
     CHECK(ui.Texts() == std::vector<std::string>{kComplete});
     CheckSettingsStore(full, world.hotSyncFolder());
-    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") == full + "\\UnInstall.exe");
+    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") ==
+          "\"" + full + "\\UnInstall.exe\"");
     CHECK(FileExists(full + "\\KestrinManager.exe"));
     auto manager = ReadShortcut(ProgramGroup() + "\\Kestrin Manager.lnk");
     REQUIRE(manager);

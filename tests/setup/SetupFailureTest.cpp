@@ -16,7 +16,8 @@ const char* kAbort = "Do you want to abort this installation?";
 // What the steps before the package leave in place, whatever fails later.
 void CheckEarlierStepsKept(const std::string& folder) {
     CHECK(ValueCount(HKEY_CURRENT_USER, kSettingsKey) == 11);
-    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") == folder + "\\UnInstall.exe");
+    CHECK(StoredText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") ==
+          "\"" + folder + "\\UnInstall.exe\"");
     CHECK(FolderExists(folder + "\\Outbox"));
     CHECK(FolderExists(folder + "\\Inbox"));
 }

@@ -82,7 +82,7 @@ FakeInstallation::FakeInstallation(CondMgr condMgr) : root("uninstall") {
         win::RegKey entry = settings::CreateKey(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
         settings::WriteString(entry.get(), layout::kDisplayNameValue, layout::kDisplayName);
         settings::WriteString(entry.get(), layout::kUninstallStringValue,
-                              InInstall(layout::kUnInstallFileName));
+                              "\"" + InInstall(layout::kUnInstallFileName) + "\"");
     }
 
     std::optional<std::string> parent = install::ProgramGroupParentFolder();
