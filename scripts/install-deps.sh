@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ libarchive-dev libz-mingw-w64-dev
+  cmake ninja-build g++ libarchive-dev libz-mingw-w64-dev dpkg-dev xz-utils
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth imagemagick fonts-wine fonts-liberation fonts-comic-neue
