@@ -221,7 +221,8 @@ void ManagerDialog::SetFonts() {
 }
 
 void ManagerDialog::LoadSettings() {
-    settings::TransferSettings stored = settings::ReadTransferSettings();
+    settings::Store stored;
+    stored.Load();
     // Setup's defaults stand in for values missing from the store. A relative folder stored earlier
     // is taken from the start folder, and means that one folder for the whole run.
     auto fullFolder = [this](const std::string& folder) {
@@ -233,13 +234,8 @@ void ManagerDialog::LoadSettings() {
     handheldToPcPolicy = stored.fromPalmToPC.value_or(handheldToPcPolicy);
     pcToHandheldPolicy = stored.fromPCToPalm.value_or(pcToHandheldPolicy);
     archiver = stored.archiver.value_or(archiver);
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_READ);
-    if (!key) {
-        return;
-    }
     for (size_t column = 0; column < std::size(columnWidths); ++column) {
-        columnWidths[column] = settings::ReadDword(key.get(), settings::kColumnWidthNames[column])
-                                   .value_or(columnWidths[column]);
+        columnWidths[column] = stored.columnWidths[column].value_or(columnWidths[column]);
     }
 }
 
@@ -254,20 +250,17 @@ void ManagerDialog::SaveSettings() {
         AcceptFolder(incomingFolderEdit, settings::DefaultReceiveFolder(startFolder),
                      "Folder for files to be received is not found! Folder was selected by "
                      "default.");
-    bool storeFolders = AreFoldersApart(outgoing, incoming);
-    win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_WRITE);
-    if (!key) {
-        return;
+    // The manager never creates the store, and never writes the two install paths.
+    settings::Store values;
+    values.fromPCToPalm = pcToPalm;
+    values.fromPalmToPC = palmToPc;
+    if (AreFoldersApart(outgoing, incoming)) {
+        values.sendFolder = outgoing;
+        values.receiveFolder = incoming;
     }
-    settings::WriteDword(key.get(), settings::kFromPCToPalm, pcToPalm);
-    settings::WriteDword(key.get(), settings::kFromPalmToPC, palmToPc);
-    if (storeFolders) {
-        settings::WriteString(key.get(), settings::kFolderForSFiles, outgoing);
-        settings::WriteString(key.get(), settings::kFolderForRFiles, incoming);
+    for (size_t column = 0; column < std::size(values.columnWidths); ++column) {
+        values.columnWidths[column] = static_cast<DWORD>(fileList.GetColumnWidth(static_cast<int>(column)));
     }
-    for (int column = 0; column < static_cast<int>(std::size(settings::kColumnWidthNames)); ++column) {
-        settings::WriteDword(key.get(), settings::kColumnWidthNames[column],
-                             static_cast<DWORD>(fileList.GetColumnWidth(column)));
-    }
-    settings::WriteDword(key.get(), settings::kArchiver, ReadArchiver());
+    values.archiver = ReadArchiver();
+    values.Save(settings::Store::Key::MustExist);
 }

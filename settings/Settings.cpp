@@ -70,18 +70,72 @@ std::string WithoutTrailingBackslashes(std::string folder) {
 
 } // namespace
 
-TransferSettings ReadTransferSettings() {
-    TransferSettings values;
+Store Store::Defaults(const std::string& installFolder, const std::string& hotSyncFolder) {
+    Store values;
+    values.pathToManager = installFolder;
+    values.pathToHotSync = hotSyncFolder;
+    values.sendFolder = DefaultSendFolder(installFolder);
+    values.receiveFolder = DefaultReceiveFolder(installFolder);
+    values.fromPalmToPC = kDefaultOverwritePolicy;
+    values.fromPCToPalm = kDefaultOverwritePolicy;
+    values.columnWidths[0] = kDefaultNameWidth;
+    for (size_t column = 1; column < std::size(values.columnWidths); ++column) {
+        values.columnWidths[column] = kDefaultColumnWidth;
+    }
+    values.archiver = kDefaultArchiver;
+    return values;
+}
+
+bool Store::Load() {
+    *this = Store();
     win::RegKey key = OpenKey(HKEY_CURRENT_USER, kKeyPath, KEY_READ);
     if (!key) {
-        return values;
+        return false;
     }
-    values.sendFolder = ReadString(key.get(), kFolderForSFiles);
-    values.receiveFolder = ReadString(key.get(), kFolderForRFiles);
-    values.fromPalmToPC = ReadDword(key.get(), kFromPalmToPC);
-    values.fromPCToPalm = ReadDword(key.get(), kFromPCToPalm);
-    values.archiver = ReadDword(key.get(), kArchiver);
-    return values;
+    pathToManager = ReadString(key.get(), kPathToManager);
+    pathToHotSync = ReadString(key.get(), kPathToHotSync);
+    sendFolder = ReadString(key.get(), kFolderForSFiles);
+    receiveFolder = ReadString(key.get(), kFolderForRFiles);
+    fromPalmToPC = ReadDword(key.get(), kFromPalmToPC);
+    fromPCToPalm = ReadDword(key.get(), kFromPCToPalm);
+    for (size_t column = 0; column < std::size(columnWidths); ++column) {
+        columnWidths[column] = ReadDword(key.get(), kColumnWidthNames[column]);
+    }
+    archiver = ReadDword(key.get(), kArchiver);
+    return true;
+}
+
+bool Store::Save(Key key) const {
+    win::RegKey opened = key == Key::CreateIfMissing ? CreateKey(HKEY_CURRENT_USER, kKeyPath)
+                                                     : OpenKey(HKEY_CURRENT_USER, kKeyPath, KEY_WRITE);
+    if (!opened) {
+        return false;
+    }
+    bool written = true;
+    auto writeString = [&](const char* name, const std::optional<std::string>& value) {
+        written &= !value || WriteString(opened.get(), name, *value);
+    };
+    auto writeDword = [&](const char* name, const std::optional<DWORD>& value) {
+        written &= !value || WriteDword(opened.get(), name, *value);
+    };
+    writeString(kPathToManager, pathToManager);
+    writeString(kPathToHotSync, pathToHotSync);
+    writeString(kFolderForSFiles, sendFolder);
+    writeString(kFolderForRFiles, receiveFolder);
+    writeDword(kFromPalmToPC, fromPalmToPC);
+    writeDword(kFromPCToPalm, fromPCToPalm);
+    for (size_t column = 0; column < std::size(columnWidths); ++column) {
+        writeDword(kColumnWidthNames[column], columnWidths[column]);
+    }
+    writeDword(kArchiver, archiver);
+    return written;
+}
+
+TransferSettings ReadTransferSettings() {
+    Store stored;
+    stored.Load();
+    return {stored.sendFolder, stored.receiveFolder, stored.fromPalmToPC, stored.fromPCToPalm,
+            stored.archiver};
 }
 
 std::string DefaultSendFolder(const std::string& installFolder) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -63,6 +64,30 @@ std::optional<DWORD> ReadDword(HKEY key, const char* name);
 bool WriteString(HKEY key, const char* name, const std::string& value);
 bool WriteDword(HKEY key, const char* name, DWORD value);
 
+// Every value of the Settings store, as one record that is read and written in one place. A value
+// that is missing, or not of its type and size, is empty; each program applies its own fallback.
+struct Store {
+    std::optional<std::string> pathToManager;
+    std::optional<std::string> pathToHotSync;
+    std::optional<std::string> sendFolder;    // "FolderForSFiles"
+    std::optional<std::string> receiveFolder; // "FolderForRFiles"
+    std::optional<DWORD> fromPalmToPC;
+    std::optional<DWORD> fromPCToPalm;
+    // "NameWidth", "SizeWidth", "DateWidth", "TimeWidth".
+    std::optional<DWORD> columnWidths[std::size(kColumnWidthNames)];
+    std::optional<DWORD> archiver;
+
+    // What Setup writes into a new installation in `installFolder`.
+    static Store Defaults(const std::string& installFolder, const std::string& hotSyncFolder);
+
+    // Reads every value; false, with every value empty, when the key does not exist.
+    bool Load();
+    enum class Key { MustExist, CreateIfMissing };
+    // Writes the values that are present, in the order of the value names above, and leaves the
+    // others as they are. False when the key could not be opened or a value not written.
+    bool Save(Key key) const;
+};
+
 // The transfer values as stored; nothing for a value that is missing or not of its type and size.
 // Each program applies its own fallback.
 struct TransferSettings {
@@ -73,8 +98,7 @@ struct TransferSettings {
     std::optional<DWORD> archiver;
 };
 
-// Opens the key for reading and reads, in this order, "FolderForSFiles", "FolderForRFiles",
-// "FromPalmToPC", "FromPCToPalm" and "Archiver". Without the key every value is missing.
+// The five values the conduit works with, from Store::Load. Without the key every value is missing.
 TransferSettings ReadTransferSettings();
 
 // "C:\Base" gives "C:\Base\Outbox" and "C:\Base\Inbox", however many backslashes end the base.

@@ -105,23 +105,8 @@ void Installation::CreateTransferFolders() {
 }
 
 void Installation::WriteSettingsStore() {
-    win::RegKey key = settings::CreateKey(HKEY_CURRENT_USER, settings::kKeyPath);
-    HKEY handle = key.get();
-    bool written = static_cast<bool>(key);
-    written &= settings::WriteString(handle, settings::kPathToManager, installFolder_);
-    written &= settings::WriteString(handle, settings::kPathToHotSync, hotSyncFolder_);
-    written &= settings::WriteString(handle, settings::kFolderForSFiles,
-                                     installFolder_ + settings::kOutboxFolderName);
-    written &= settings::WriteString(handle, settings::kFolderForRFiles,
-                                     installFolder_ + settings::kInboxFolderName);
-    written &= settings::WriteDword(handle, settings::kFromPalmToPC, settings::kDefaultOverwritePolicy);
-    written &= settings::WriteDword(handle, settings::kFromPCToPalm, settings::kDefaultOverwritePolicy);
-    written &= settings::WriteDword(handle, settings::kNameWidth, settings::kDefaultNameWidth);
-    written &= settings::WriteDword(handle, settings::kSizeWidth, settings::kDefaultColumnWidth);
-    written &= settings::WriteDword(handle, settings::kDateWidth, settings::kDefaultColumnWidth);
-    written &= settings::WriteDword(handle, settings::kTimeWidth, settings::kDefaultColumnWidth);
-    written &= settings::WriteDword(handle, settings::kArchiver, settings::kDefaultArchiver);
-    if (!written) {
+    settings::Store values = settings::Store::Defaults(installFolder_, hotSyncFolder_);
+    if (!values.Save(settings::Store::Key::CreateIfMissing)) {
         RecordFailure(SetupOutcome::SettingsNotWritten, false);
     }
 }

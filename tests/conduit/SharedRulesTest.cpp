@@ -125,6 +125,24 @@ TEST_CASE("the transfer values are read as stored, and a value of the wrong type
     DeleteSettings();
 }
 
+TEST_CASE("the store writes only the values it holds, and never makes the key unless asked") {
+    DeleteSettings();
+    settings::Store values;
+    values.archiver = DWORD(settings::WinRar);
+    CHECK_FALSE(values.Save(settings::Store::Key::MustExist));
+    CHECK_FALSE(settings::Store().Load());
+    REQUIRE(settings::Store::Defaults("C:\\Kestrin", "C:\\Palm").Save(settings::Store::Key::CreateIfMissing));
+    CHECK(values.Save(settings::Store::Key::MustExist));
+    settings::Store stored;
+    REQUIRE(stored.Load());
+    CHECK(stored.archiver == DWORD(settings::WinRar));
+    CHECK(stored.sendFolder == std::string("C:\\Kestrin\\Outbox"));
+    CHECK(stored.pathToHotSync == std::string("C:\\Palm"));
+    CHECK(stored.columnWidths[0] == DWORD(202));
+    CHECK(stored.columnWidths[3] == DWORD(86));
+    DeleteSettings();
+}
+
 TEST_CASE("default folders and full folder paths") {
     CHECK(settings::DefaultSendFolder("C:\\Kestrin") == "C:\\Kestrin\\Outbox");
     CHECK(settings::DefaultReceiveFolder("C:\\Kestrin\\\\") == "C:\\Kestrin\\Inbox");
