@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the link-level contract of the built binaries: the conduit's exports and its imports from
 # the Palm DLLs, unrar.dll's and the Conduit Manager's exports, the resources of the manager, Setup
-# and UnInstall, and that no binary needs a MinGW runtime DLL.
+# and UnInstall, their application manifests, and that no binary needs a MinGW runtime DLL.
 # Usage: check-binaries.sh BIN_DIR
 set -uo pipefail
 bin=$1
@@ -109,6 +109,27 @@ fi
 for text in "Kestrin installator" "Kestrin Setup" "Setup.EXE"; do
   wrestool -x --raw --type=16 "$setup" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
     grep -qF "$text" || fail "Setup.exe version resource lacks \"$text\""
+done
+
+# Application manifests (resource 1 of type 24): the rights each program asks Windows for, the
+# Windows versions it is made for, the themed common controls and system DPI awareness. Windows
+# refuses to start a program whose manifest is not well-formed XML. The libraries carry none.
+manifest_parts=('<supportedOS Id="{e2011457-1546-43c5-a5fe-008deee3d3f0}"/>'
+  '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>' 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
+  '>true</dpiAware>' '>system</dpiAwareness>')
+for expected in Setup.exe:requireAdministrator UnInstall.exe:requireAdministrator KestrinManager.exe:asInvoker; do
+  program=${expected%%:*}
+  text=$(wrestool -x --raw --type=24 --name=1 "$bin/$program" 2>/dev/null)
+  python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parseString(sys.stdin.buffer.read())' <<<"$text" 2>/dev/null ||
+    fail "$program has no well-formed manifest"
+  for part in "<requestedExecutionLevel level=\"${expected#*:}\"" "${manifest_parts[@]}"; do
+    grep -qF -- "$part" <<<"$text" || fail "$program manifest lacks $part"
+  done
+done
+for library in KestrinConduit.dll unrar.dll; do
+  if wrestool -l "$bin/$library" 2>/dev/null | grep -q -- '--type=24 '; then
+    fail "$library carries a manifest"
+  fi
 done
 
 echo "$failures binary checks failed"
