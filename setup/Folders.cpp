@@ -1,5 +1,6 @@
 #include "setup/Folders.h"
 
+#include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 #include "win/FileSystem.h"
 
@@ -66,8 +67,16 @@ std::string FolderForUse(const std::string& folder) {
 }
 
 bool FitsInstallLayout(const std::string& folder) {
-    const size_t limit = MAX_PATH - 1 - kLongestInstalledName;
+    const size_t limit = MAX_PATH - 1 - kLongestPathBelowInstallFolder;
     return folder.size() <= limit && AbsoluteFolder(folder).size() <= limit;
+}
+
+TypedFolder TypedFolder::FromWide(const std::wstring& folder) {
+    std::string ansi;
+    bool exact = settings::ToAnsiName(folder, ansi);
+    TypedFolder typed(ansi);
+    typed.exact = exact;
+    return typed;
 }
 
 } // namespace folders

@@ -2,7 +2,11 @@
 // the folder the user typed into the install folder that is recorded everywhere.
 #pragma once
 
+#include "settings/OutgoingFolder.h"
+#include "settings/Settings.h"
+
 #include <string>
+#include <utility>
 
 namespace folders {
 
@@ -29,9 +33,24 @@ std::string AbsoluteFolder(const std::string& folder);
 // ("D:\"), which "D:" alone (the drive's current folder) does not.
 std::string FolderForUse(const std::string& folder);
 
-// The longest name that Setup puts into the install folder, with its backslash.
-inline constexpr size_t kLongestInstalledName = 19; // "\KestrinManager.exe"
-// Whether every file of an installation in this folder has a path within the platform's limit.
+// The longest path made below the install folder: the conduit's deepest file below the Outbox,
+// which is longer than every name Setup puts there ("\KestrinManager.exe").
+inline constexpr size_t kLongestPathBelowInstallFolder =
+    std::char_traits<char>::length(settings::kOutboxFolderName) + settings::kLongestConduitPathBelowFolder;
+static_assert(kLongestPathBelowInstallFolder > 19, "longer than the installed files' names");
+// Whether every path made below this folder, by Setup and by HotSync, is within the platform's limit.
 bool FitsInstallLayout(const std::string& folder);
+
+// The install folder as the user typed or chose it, in the ANSI code page that every program of the
+// installation works in. `exact` is false when the name had characters the code page lacks: `text`
+// then holds look-alikes or question marks and would name another folder, or none.
+struct TypedFolder {
+    TypedFolder(std::string ansiText) : text(std::move(ansiText)) {}
+    TypedFolder(const char* ansiText) : text(ansiText) {}
+    static TypedFolder FromWide(const std::wstring& folder);
+
+    std::string text;
+    bool exact = true;
+};
 
 } // namespace folders

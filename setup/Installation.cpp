@@ -47,7 +47,7 @@ std::optional<std::string> ReadHotSyncFolder() {
 Installation::Installation(SetupUi& ui, HWND owner, InstallationObserver& observer, std::string hotSyncFolder)
     : ui_(ui), owner_(owner), observer_(observer), hotSyncFolder_(std::move(hotSyncFolder)) {}
 
-InstallationResult Installation::Run(const std::string& typedFolder) {
+InstallationResult Installation::Run(const folders::TypedFolder& typedFolder) {
     result_ = InstallationResult();
     progress_ = 0;
     observer_.ProgressStarted();
@@ -75,10 +75,11 @@ void Installation::Advance(int amount) {
     observer_.ProgressChanged(progress_);
 }
 
-std::string Installation::SettleInstallFolder(const std::string& typedFolder) {
-    std::string folder = folders::WithoutTrailingBackslashes(typedFolder);
-    // A folder too deep to hold the installation's files is never created.
-    bool usable = folders::FitsInstallLayout(folder);
+std::string Installation::SettleInstallFolder(const folders::TypedFolder& typedFolder) {
+    std::string folder = folders::WithoutTrailingBackslashes(typedFolder.text);
+    // A folder too deep to hold the installation's files, or whose name the code page cannot carry,
+    // is never created.
+    bool usable = typedFolder.exact && folders::FitsInstallLayout(folder);
     if (usable) {
         CreateFolderTree(folder);
         usable = FolderExists(folder);
@@ -204,7 +205,7 @@ int Installation::ShowMessage(const char* text, UINT style) {
     return ui_.ShowMessage(owner_, text, style);
 }
 
-int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder) {
+int RunSilentSetup(SetupUi& ui, const std::optional<folders::TypedFolder>& folder) {
     std::optional<std::string> hotSyncFolder = ReadHotSyncFolder();
     if (!hotSyncFolder) {
         ui.ShowMessage(nullptr, messages::kHotSyncNotFound, MB_ICONSTOP | MB_OK);
@@ -212,6 +213,7 @@ int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder) {
     }
     InstallationObserver silent;
     Installation installation(ui, nullptr, silent, *hotSyncFolder);
-    InstallationResult result = installation.Run(folder.value_or(layout::kDefaultInstallFolder));
+    InstallationResult result =
+        installation.Run(folder.value_or(folders::TypedFolder(layout::kDefaultInstallFolder)));
     return static_cast<int>(result.outcome);
 }

@@ -4,6 +4,7 @@
 // with an observer that shows nothing.
 #pragma once
 
+#include "setup/Folders.h"
 #include "setup/SetupUi.h"
 
 #include <windows.h>
@@ -72,11 +73,11 @@ public:
     Installation(SetupUi& ui, HWND owner, InstallationObserver& observer, std::string hotSyncFolder);
 
     // Runs every step in order into the folder the user typed.
-    InstallationResult Run(const std::string& typedFolder);
+    InstallationResult Run(const folders::TypedFolder& typedFolder);
 
 private:
     void Advance(int amount);
-    std::string SettleInstallFolder(const std::string& typedFolder);
+    std::string SettleInstallFolder(const folders::TypedFolder& typedFolder);
     void CreateTransferFolders();
     void WriteSettingsStore();
     void WriteUninstallEntry();
@@ -100,4 +101,4 @@ private:
 
 // Runs the installation without any window into `folder`, or the default install folder. The exit
 // code: 0 only when every step succeeded, else the SetupOutcome of the failure.
-int RunSilentSetup(SetupUi& ui, const std::optional<std::string>& folder);
+int RunSilentSetup(SetupUi& ui, const std::optional<folders::TypedFolder>& folder);

@@ -30,6 +30,31 @@ std::optional<std::string> FolderSwitchValue(const std::string& rest) {
     return folder;
 }
 
+// The command line in UTF-8: its syntax is ASCII, and a folder's name comes through whole, to be
+// judged against the code page afterwards.
+std::string Utf8CommandLine() {
+    const wchar_t* line = GetCommandLineW();
+    int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), length, nullptr, nullptr);
+    text.resize(static_cast<size_t>(length - 1));
+    return text;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
 } // namespace
 
 SetupCommandLine ParseSetupArguments(const std::string& arguments) {
@@ -57,11 +82,15 @@ SetupApp::SetupApp() : CWinApp("Setup") {}
 BOOL SetupApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    SetupCommandLine line = ParseSetupArguments(install::ProgramArguments(GetCommandLineA()));
+    SetupCommandLine line = ParseSetupArguments(install::ProgramArguments(Utf8CommandLine().c_str()));
     if (line.silent) {
         SilentSetupUi ui;
-        exitCode = line.understood ? RunSilentSetup(ui, line.folder)
-                                   : static_cast<int>(SetupOutcome::BadCommandLine);
+        std::optional<folders::TypedFolder> folder;
+        if (line.folder) {
+            folder = folders::TypedFolder::FromWide(FromUtf8(*line.folder));
+        }
+        exitCode =
+            line.understood ? RunSilentSetup(ui, folder) : static_cast<int>(SetupOutcome::BadCommandLine);
         return FALSE;
     }
     const ComInitialization com;

@@ -9,7 +9,7 @@
 #include <string>
 
 // What the command line asks for: "/S" installs silently, "/D=folder" (the rest of the line) names
-// the install folder of a silent installation.
+// the install folder of a silent installation. Setup reads its command line in UTF-8.
 struct SetupCommandLine {
     bool silent = false;
     std::optional<std::string> folder;

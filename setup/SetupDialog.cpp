@@ -94,11 +94,25 @@ void SetupDialog::OnCancel() {
     }
 }
 
+namespace {
+
+// The field's text as the control holds it, before any conversion to the code page.
+std::wstring WideText(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    int copied = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+} // namespace
+
 // A failure that ends the installation closes the dialog at once; any other failure asks the abort
 // question, and No lets the user try again.
 void SetupDialog::OnInstall() {
     Installation installation(ui, m_hWnd, *this, hotSyncFolder);
-    InstallationResult result = installation.Run(folderEdit.GetWindowText());
+    InstallationResult result =
+        installation.Run(folders::TypedFolder::FromWide(WideText(folderEdit.GetSafeHwnd())));
     outcome = result.outcome;
     installFolder = result.installFolder;
     switch (result.end) {

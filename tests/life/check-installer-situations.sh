@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Setup and UnInstall in awkward moments on an emulated Palm Desktop PC, each situation in a fresh
 # prefix: other programs' restart work, an UnInstall that meets a running manager or a protected
-# folder and is finished by a second run, a reinstallation before the restart. Every situation checks that the user's files are whole,
+# folder and is finished by a second run, a reinstallation before the restart, folder names. Every situation checks that the user's files are whole,
 # that nothing outside the installed layout changed, and what the user was told.
 # Usage: check-installer-situations.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
@@ -43,10 +43,11 @@ fresh_pc() {
 }
 
 # Everything outside the installed layout that a removal must leave as it was: files and their
-# contents (but the Windows folder, the Inbox and the Outbox), other programs' uninstall entries,
+# contents (but the Windows folder, the install folder and the handheld), other programs' uninstall entries,
 # the keys beside the Settings store and the other conduits' registrations.
 snapshot() {
   (cd "$drive" && find . -path ./windows -prune -o -path './Program Files/Orvelle/Kestrin Manager' -prune \
+    -o -path ./Palm/Handheld -prune \
     -o -type f -print0 | sort -z | xargs -0 md5sum)
   run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -v 'Kestrin Manager'
   run reg query 'HKCU\Software\Orvelle' /s | grep -v '\\Kestrin$'
@@ -147,6 +148,43 @@ for value in UninstallString QuietUninstallString; do
 done
 quiet_program=$(sed -n 's/^"\([^"]*\)" \/S$/\1/p' <<<"$command")
 output=$(cd "$install_dir" && run "$quiet_program" /S) || fail "the quiet uninstall command exited $?: $command"
+check_removed_after_restart
+
+# 5. Folder names: the longest folder accepted still receives files, and sends one of a 31-character
+# name, through the conduit's last private folder name; one character more, or a name the code page
+# cannot carry, is refused with the default folder.
+fresh_pc folder-names
+deep="C:\\$(printf 'k%.0s' $(seq 191))"
+output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S "/D=$deep") || fail "Setup into ${#deep} characters exited $?"
+deep_dir="$drive/${deep:3}"
+# The handheld names a received file in at most 12 characters; a sent file keeps its PC name, of 31.
+received=abcdefghijkl
+sent31=zyxwvutsrqponmlkjihgfedcba98765
+for box in Inbox Outbox; do
+  for n in '' 1 2 3 4 5 6 7 8; do
+    mkdir -p "$deep_dir/$box/~KestrinConduit$n.tmp" && printf 'mine\n' >"$deep_dir/$box/~KestrinConduit$n.tmp/keep.txt"
+  done
+done
+printf 'to the handheld\n' >"$deep_dir/Outbox/$sent31"
+mkdir -p "$drive/pc" && head -c 40000 /dev/urandom >"$drive/pc/$received"
+run "$bin/handheld.exe" queue 'C:\Palm\Handheld' "C:\\pc\\$received" >/dev/null || fail "queueing $received"
+run "$bin/handheld.exe" prefs 'C:\Palm\Handheld' --create >/dev/null || fail "making the handheld's preferences"
+output=$(run 'C:\Palm\HotSync.exe')
+cmp -s "$drive/pc/$received" "$deep_dir/Inbox/$received" || fail "the file was not received: $output"
+[ ! -e "$deep_dir/Outbox/$sent31" ] || fail "the 31-character file was not sent: $output"
+[ "$(cat "$deep_dir"/*/~KestrinConduit*.tmp/keep.txt | grep -c mine)" -eq 18 ] || fail "the user's folders changed"
+output=$(cd "$drive/Downloads/Kestrin" &&
+  run "$bin/SetupDriver.exe" run 'C:\Downloads\Kestrin\Setup.exe' --folder "${deep}k" --answer 'Restart Windows now?=no')
+expect_told 'Cannot create specified directory!\nDirectory was selected by default.'
+[ ! -e "${deep_dir}k" ] || fail "a folder of ${#deep}+1 characters was made"
+for folder in 'C:\Łódź' 'C:\Кестрин'; do
+  output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S "/D=$folder")
+  [ $? -eq 11 ] || fail "Setup into $folder did not fall back to the default folder: $output"
+done
+[ -z "$(ls "$drive" | grep -v '^[ -~]*$')" ] && [ ! -e "$drive/Lódz" ] || fail "a folder of another name was made: $(ls "$drive")"
+[ "$(run reg query "$settings" /v PathToManager | grep -cF "$install_win")" -eq 1 ] || fail "not in the default folder"
+output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "UnInstall /S exited $?"
+rm -rf "$deep_dir" "$drive/pc"
 check_removed_after_restart
 
 echo "$failures installer-situation checks failed"

@@ -57,11 +57,36 @@ TEST_CASE("an install folder is made full, keeps a drive root as its letter and 
     CHECK(folders::FolderForUse("D:") == "D:\\");
     CHECK(folders::FolderForUse("D:\\Tools") == "D:\\Tools");
 
-    const std::string longest(MAX_PATH - 1 - 19, 'k');
+    // Below the folder, the conduit's deepest path: "\Outbox\~KestrinConduit9.tmp\work\" and a
+    // handheld name of 31 characters.
+    const std::string longest(MAX_PATH - 1 - (7 + 21 + 5 + 1 + 31), 'k');
     CHECK(folders::FitsInstallLayout("C:\\" + longest.substr(3)));
     CHECK_FALSE(folders::FitsInstallLayout("C:\\" + longest.substr(2)));
     // A relative name counts with the folder it stands for.
     CHECK_FALSE(folders::FitsInstallLayout(longest.substr(scratch.path().size())));
+}
+
+TEST_CASE("a folder name is exact only when the code page carries every character") {
+    const struct {
+        const wchar_t* typed;
+        const char* text;
+        bool exact;
+    } cases[] = {
+        {L"C:\\Kestrin", "C:\\Kestrin", true},
+        {L"C:\\Caf\u00e9", "C:\\Caf\xe9", true},
+        {L"C:\\\u0141\u00f3d\u017a",
+         "C:\\L\xf3"
+         "dz",
+         false},
+        {L"C:\\\u041a\u0435\u0441", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        folders::TypedFolder folder = folders::TypedFolder::FromWide(c.typed);
+        CHECK(folder.exact == c.exact);
+        if (c.text != nullptr) {
+            CHECK(folder.text == c.text);
+        }
+    }
 }
 
 TEST_CASE("the command line: /S installs silently, /D= takes the rest of the line as the folder") {
