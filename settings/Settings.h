@@ -45,6 +45,8 @@ inline constexpr DWORD kDefaultOverwritePolicy = Ask;
 inline constexpr DWORD kDefaultNameWidth = 202;
 inline constexpr DWORD kDefaultColumnWidth = 86;
 inline constexpr DWORD kDefaultArchiver = NoArchiver;
+// A stored column width above this, or of 0, is no width a list can show.
+inline constexpr DWORD kLargestColumnWidth = 0x7FFF;
 
 // Every string value is read through a buffer of this many bytes, so it holds at most 259 characters.
 inline constexpr DWORD kStringBufferSize = 260;

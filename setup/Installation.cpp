@@ -30,6 +30,54 @@ std::string CommandLinePath(const std::string& path) {
     return "\"" + path + "\"";
 }
 
+bool SameFolder(const std::string& left, const std::string& right) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.c_str(), -1, right.c_str(), -1) ==
+           CSTR_EQUAL;
+}
+
+std::optional<DWORD> KeptChoice(std::optional<DWORD> value, DWORD largest) {
+    return value && *value <= largest ? value : std::nullopt;
+}
+
+// A stored folder stays unless it is no full path; one that was the previous install folder's own
+// Outbox or Inbox moves with the install folder.
+std::optional<std::string> KeptFolder(const std::optional<std::string>& value,
+                                      const std::optional<std::string>& previousDefault) {
+    if (!value || !settings::IsFullFolderPath(*value) ||
+        (previousDefault && SameFolder(*value, *previousDefault))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The values of an installation into `installFolder`: the user's valid choices of an earlier
+// installation stay, Setup's defaults fill in the rest, and the two install paths are rewritten.
+settings::Store InstalledSettings(const std::string& installFolder, const std::string& hotSyncFolder) {
+    settings::Store values = settings::Store::Defaults(installFolder, hotSyncFolder);
+    settings::Store previous;
+    if (!previous.Load()) {
+        return values;
+    }
+    const std::optional<std::string>& oldFolder = previous.pathToManager;
+    auto oldDefault = [&](std::string (*folderOf)(const std::string&)) {
+        return oldFolder ? std::optional<std::string>(folderOf(*oldFolder)) : std::nullopt;
+    };
+    values.sendFolder =
+        KeptFolder(previous.sendFolder, oldDefault(settings::DefaultSendFolder)).value_or(*values.sendFolder);
+    values.receiveFolder = KeptFolder(previous.receiveFolder, oldDefault(settings::DefaultReceiveFolder))
+                               .value_or(*values.receiveFolder);
+    values.fromPalmToPC = KeptChoice(previous.fromPalmToPC, settings::Ask).value_or(*values.fromPalmToPC);
+    values.fromPCToPalm = KeptChoice(previous.fromPCToPalm, settings::Ask).value_or(*values.fromPCToPalm);
+    values.archiver = KeptChoice(previous.archiver, settings::WinRar).value_or(*values.archiver);
+    for (size_t column = 0; column < std::size(values.columnWidths); ++column) {
+        const std::optional<DWORD>& width = previous.columnWidths[column];
+        if (width && *width > 0 && *width <= settings::kLargestColumnWidth) {
+            values.columnWidths[column] = width;
+        }
+    }
+    return values;
+}
+
 } // namespace
 
 std::optional<std::string> ReadHotSyncFolder() {
@@ -106,7 +154,7 @@ void Installation::CreateTransferFolders() {
 }
 
 void Installation::WriteSettingsStore() {
-    settings::Store values = settings::Store::Defaults(installFolder_, hotSyncFolder_);
+    settings::Store values = InstalledSettings(installFolder_, hotSyncFolder_);
     if (!values.Save(settings::Store::Key::CreateIfMissing)) {
         RecordFailure(SetupOutcome::SettingsNotWritten, false);
     }

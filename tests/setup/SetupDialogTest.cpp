@@ -28,19 +28,27 @@ std::string Text(const OpenSetup& setup, int id) {
     return text;
 }
 
-void CheckSettingsStore(const std::string& folder, const std::string& hotSync) {
+// What a user changed before a reinstallation; a fresh installation has Setup's defaults.
+struct UserChoices {
+    std::string sendFolder;
+    DWORD archiver = 0;
+    DWORD nameWidth = 202;
+};
+
+void CheckSettingsStore(const std::string& folder, const std::string& hotSync, const UserChoices& user = {}) {
     CHECK(ValueCount(HKEY_CURRENT_USER, kSettingsKey) == 11);
     CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "PathToManager") == folder);
     CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "PathToHotSync") == hotSync);
-    CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "FolderForSFiles") == folder + "\\Outbox");
+    CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "FolderForSFiles") ==
+          (user.sendFolder.empty() ? folder + "\\Outbox" : user.sendFolder));
     CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "FolderForRFiles") == folder + "\\Inbox");
     CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "FromPalmToPC") == 2u);
     CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "FromPCToPalm") == 2u);
-    CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "NameWidth") == 202u);
+    CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "NameWidth") == user.nameWidth);
     CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "SizeWidth") == 86u);
     CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "DateWidth") == 86u);
     CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "TimeWidth") == 86u);
-    CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "Archiver") == 0u);
+    CHECK(StoredNumber(HKEY_CURRENT_USER, kSettingsKey, "Archiver") == user.archiver);
 }
 
 } // namespace
@@ -296,28 +304,36 @@ TEST_CASE("three missing levels below an existing folder are all created") {
     CHECK(FileExists(folder + "\\Kestrin.prc"));
 }
 
-TEST_CASE("installing again resets the settings and leaves existing folders as they are") {
+TEST_CASE("installing again keeps the user's valid settings and leaves existing folders as they are") {
     SetupWorld world;
     world.WriteFourEntryPackage();
     const std::string folder = world.Path("Kestrin");
-    auto install = [&] {
+    auto install = [&](const std::string& into) {
         ScriptedUi ui;
         OpenSetup setup(ui);
-        setup.TypeFolder(folder);
+        setup.TypeFolder(into);
         setup.Install();
         CHECK(ui.Texts() == std::vector<std::string>{kComplete});
     };
-    install();
+    install(folder);
     {
         win::RegKey key = settings::OpenKey(HKEY_CURRENT_USER, kSettingsKey);
         settings::WriteDword(key.get(), "Archiver", 2);
         settings::WriteDword(key.get(), "NameWidth", 99);
+        settings::WriteDword(key.get(), "FromPalmToPC", 7);
         settings::WriteString(key.get(), "FolderForSFiles", "C:\\Elsewhere");
+        settings::WriteString(key.get(), "PathToManager", "C:\\Somewhere else");
+        RegDeleteValueA(key.get(), "SizeWidth");
     }
     testsupport::WriteBytes(folder + "\\Inbox\\received.txt", "kept");
-    install();
-    CheckSettingsStore(folder, world.hotSyncFolder());
+    install(folder);
+    CheckSettingsStore(folder, world.hotSyncFolder(), {"C:\\Elsewhere", 2, 99});
     CHECK(ReadWholeFile(folder + "\\Inbox\\received.txt") == "kept");
+
+    // The previous install folder's own Inbox moves with the install folder.
+    const std::string moved = world.Path("Moved");
+    install(moved);
+    CheckSettingsStore(moved, world.hotSyncFolder(), {"C:\\Elsewhere", 2, 99});
 }
 
 TEST_CASE("Cancel before Install asks; No keeps the dialog and Yes closes it with nothing written") {
