@@ -40,6 +40,7 @@ struct Options {
     int answer = 0;
     CallCount fail;
     CallCount killAfter;
+    DWORD killAtStep = 0;
 };
 
 const char* const kOperationNames[emuOperationCount] = {
@@ -68,7 +69,7 @@ constexpr const char* kDefaultHandheldFolderName = "Handheld";
 
 void PrintUsage() {
     std::printf("usage: hotsync [--handheld FOLDER] [--conduit DLL] [--free-ram BYTES] [--answer yes|no]\n"
-                "               [--fail OPERATION:N] [--kill-after OPERATION:N]\n"
+                "               [--fail OPERATION:N] [--kill-after OPERATION:N] [--kill-at-step N]\n"
                 "  Runs one HotSync against the emulated handheld kept in FOLDER (default: the folder\n"
                 "  Handheld beside this program) and prints the HotSync log. The conduits are the ones\n"
                 "  registered with condmgr.dll beside this program, in the order of their priorities;\n"
@@ -77,7 +78,8 @@ void PrintUsage() {
                 "  call of a Sync Manager operation fail; --kill-after ends this process abruptly\n"
                 "  (exit code 9) right after a conduit's Nth call of the operation. Operations: register,\n"
                 "  open, create, close, delete, write-record, read-record, find, card-info,\n"
-                "  read-preference, write-preference.\n");
+                "  read-preference, write-preference. --kill-at-step ends it (exit code 9) at the\n"
+                "  handheld's Nth own step in creating or committing a database.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -103,6 +105,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             }
         } else if (arg == "--kill-after" && hasValue) {
             if (!ParseCallCount(argv[++i], options.killAfter)) {
+                return false;
+            }
+        } else if (arg == "--kill-at-step" && hasValue) {
+            options.killAtStep = std::strtoul(argv[++i], nullptr, 10);
+            if (options.killAtStep == 0) {
                 return false;
             }
         } else {
@@ -298,6 +305,9 @@ bool RunConduit(const std::string& path, DWORD creator, const Options& options) 
         return 1;
     }
     std::fflush(stdout);
+    if (options.killAtStep != 0) {
+        EmuEndAtStorageStep(options.killAtStep);
+    }
 
     CSyncProperties properties = {};
     properties.m_SyncType = eFast;

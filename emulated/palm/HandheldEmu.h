@@ -34,6 +34,9 @@ EMU_API void __cdecl EmuSetFreeRam(DWORD bytes);
 // The nth call of `operation` from now on (1 = the next one) fails without touching the handheld.
 EMU_API void __cdecl EmuFailCall(int operation, DWORD nth);
 EMU_API void __cdecl EmuClearFaults();
+// The process ends (exit code 9) at the nth step from now on of the handheld's own work in creating
+// or committing a database: a work file made, written, or given the database's name.
+EMU_API void __cdecl EmuEndAtStorageStep(DWORD nth);
 // Calls of `operation` since the handheld was attached.
 EMU_API DWORD __cdecl EmuCallCount(int operation);
 // 1 while a database is open.

@@ -3,6 +3,7 @@
 #include "conduit/FileHeader.h"
 #include "conduit/PcFiles.h"
 #include "emulated/palm/HandheldEmu.h"
+#include "emulated/palm/storage/HandheldFolder.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
 #include "tests/archivers/ArchiveFormats.h"
@@ -304,6 +305,16 @@ void HotSyncBench::CheckNoStrayFile() const {
             CHECK_FALSE(strayFolder);
             CHECK(name.rfind("kst", 0) != 0);
         }
+    }
+    CHECK(Entries(Join(scratch_ / "handheld", palm::kWorkFolder)).empty());
+}
+
+void HotSyncBench::CheckHandheldWhole() const {
+    palm::HandheldFolder handheld(scratch_ / "handheld");
+    for (const std::string& name : handheld.DatabaseNames()) {
+        CAPTURE(name);
+        std::unique_ptr<palm::Database> database;
+        CHECK(handheld.Open(name, database) == palm::Status::Ok);
     }
 }
 

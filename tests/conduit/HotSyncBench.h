@@ -70,8 +70,11 @@ public:
     // Every tracked file whole in the outgoing folder, the incoming folder or on the handheld;
     // each one that is not counts as lost.
     void CheckNothingLost() const;
-    // No working folder of the conduit (marked or empty) or temporary archive left in either folder.
+    // No working folder of the conduit (marked or empty) or temporary archive left in either folder,
+    // and no work file of the handheld's own.
     void CheckNoStrayFile() const;
+    // Every database file on the handheld holds a whole database.
+    void CheckHandheldWhole() const;
 
 private:
     transfer_test::ScratchFolder scratch_;

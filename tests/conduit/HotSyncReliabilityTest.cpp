@@ -68,6 +68,20 @@ void CheckUsersFolder(const std::string& folder, const std::string& name) {
     CHECK(ReadBytes(Join(users, "~KestrinConduit.sig")) == std::string("the user's own signature file"));
 }
 
+// The handheld application's transfer-count preference.
+void StorePreference(const HotSyncBench& bench, const std::string& bytes) {
+    bench.OnHandheld([&] {
+        std::string data = bytes;
+        CSyncPreference preference = {};
+        preference.m_Version = 4;
+        preference.m_Creator = layout::kCreatorIdNumber;
+        preference.m_Backup = 1;
+        preference.m_dwDataSize = static_cast<DWORD>(data.size());
+        preference.m_pData = reinterpret_cast<BYTE*>(data.data());
+        REQUIRE(SyncWriteAppPreference(&preference) == 0);
+    });
+}
+
 const std::vector<std::string> kStartAndEndOnly = {"  [19 sync started] \"\"",
                                                    "  [20 sync finished] \"KestrinConduit\""};
 
@@ -486,18 +500,6 @@ TEST_CASE("a user's file or folder named like the conduit's working folder is ne
 }
 
 TEST_CASE("the transfer-count preference keeps the handheld application's bytes") {
-    auto storePreference = [](const HotSyncBench& bench, const std::string& bytes) {
-        bench.OnHandheld([&] {
-            std::string data = bytes;
-            CSyncPreference preference = {};
-            preference.m_Version = 4;
-            preference.m_Creator = layout::kCreatorIdNumber;
-            preference.m_Backup = 1;
-            preference.m_dwDataSize = static_cast<DWORD>(data.size());
-            preference.m_pData = reinterpret_cast<BYTE*>(data.data());
-            REQUIRE(SyncWriteAppPreference(&preference) == 0);
-        });
-    };
     auto loadPreference = [](const HotSyncBench& bench) {
         std::string data(200, '\0');
         bench.OnHandheld([&] {
@@ -514,7 +516,7 @@ TEST_CASE("the transfer-count preference keeps the handheld application's bytes"
     };
     SUBCASE("a read that fails writes nothing") {
         HotSyncBench bench;
-        storePreference(bench, Pattern(42, 20));
+        StorePreference(bench, Pattern(42, 20));
         bench.PutOutgoing("a.txt", "a");
         bench.Run({"--fail", "read-preference:1"});
         CHECK(loadPreference(bench) == Pattern(42, 20));
@@ -522,7 +524,7 @@ TEST_CASE("the transfer-count preference keeps the handheld application's bytes"
     }
     SUBCASE("a longer preference is written back whole with the counts changed") {
         HotSyncBench bench;
-        storePreference(bench, Pattern(80, 21));
+        StorePreference(bench, Pattern(80, 21));
         bench.PutOutgoing("a.txt", "a");
         bench.PutOutgoing("b.txt", "b");
         bench.PutQueued("c.txt", "c");
@@ -582,5 +584,33 @@ TEST_CASE("a HotSync killed at any stage of a send or a receive loses nothing") 
             bench.CheckNothingLost();
             bench.CheckNoStrayFile();
         }
+    }
+}
+
+TEST_CASE("a HotSync killed at any step of the handheld's own creating or committing loses nothing") {
+    // The handheld creates the file database, commits it from memory (a small file) or from its new
+    // file (a large one), then commits the transfer counts. Each run is killed at the next of those
+    // steps, up to the first run that ends before it.
+    for (const std::string& data : {Pattern(3000, 60), LargeData()}) {
+        DWORD step = 0;
+        for (bool killed = true; killed;) {
+            ++step;
+            CAPTURE(data.size());
+            CAPTURE(step);
+            HotSyncBench bench;
+            StorePreference(bench, Pattern(42, 61));
+            PutOldDatabase(bench, "file.bin", "old");
+            bench.PutOutgoing("file.bin", data);
+            killed = bench.Run({"--kill-at-step", std::to_string(step)}).exitCode == 9;
+            bench.CheckHandheldWhole();
+            bench.CheckNothingLost();
+            bench.Run();
+            CHECK(HandheldData(bench, "file.bin") == data);
+            CHECK(Entries(bench.outbox()).empty());
+            bench.CheckHandheldWhole();
+            bench.CheckNothingLost();
+            bench.CheckNoStrayFile();
+        }
+        CHECK(step > 9);
     }
 }

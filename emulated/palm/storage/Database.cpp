@@ -39,6 +39,29 @@ win::File CreateWorkFile(const std::string& path, DWORD access, DWORD flags) {
     return file;
 }
 
+// The header of an empty database with the name, attributes, version, type and creator of `header`.
+Status WriteEmptyDatabase(const std::string& path, const DatabaseHeader& header) {
+    win::File file = CreateWorkFile(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+    if (!file) {
+        return Status::IoError;
+    }
+    StorageStep();
+    DatabaseHeader empty;
+    empty.name = header.name;
+    empty.attributes = header.attributes;
+    empty.version = header.version;
+    empty.type = header.type;
+    empty.creator = header.creator;
+    empty.creationDate = empty.modificationDate = PalmTimeNow();
+    BYTE bytes[kHeaderSize + kPaddingSize] = {};
+    EncodeHeader(empty, bytes);
+    if (!WriteAll(file.get(), bytes, sizeof(bytes))) {
+        return Status::IoError;
+    }
+    StorageStep();
+    return Status::Ok;
+}
+
 } // namespace
 
 Status Database::Open(const std::string& path, std::unique_ptr<Database>& out, const std::string& workStem) {
@@ -61,27 +84,20 @@ Status Database::Create(const std::string& path, const std::string& workStem, co
     if (!IsValidDatabaseName(header.name)) {
         return Status::BadArgument;
     }
-    win::File file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    // Made under a work name, the empty database takes its own in one rename: the name never holds a
+    // half-made file, and a name taken meanwhile is never replaced.
+    std::string made = (workStem.empty() ? path : workStem) + ".new";
+    Status status = WriteEmptyDatabase(made, header);
+    if (status == Status::Ok && !MoveFileExA(made.c_str(), path.c_str(), 0)) {
         DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Status::Exists : Status::IoError;
+        status =
+            error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Status::Exists : Status::IoError;
     }
-    DatabaseHeader empty;
-    empty.name = header.name;
-    empty.attributes = header.attributes;
-    empty.version = header.version;
-    empty.type = header.type;
-    empty.creator = header.creator;
-    empty.creationDate = empty.modificationDate = PalmTimeNow();
-    BYTE bytes[kHeaderSize + kPaddingSize] = {};
-    EncodeHeader(empty, bytes);
-    bool written = WriteAll(file.get(), bytes, sizeof(bytes));
-    file.reset();
-    if (!written) {
-        DeleteFileA(path.c_str());
-        return Status::IoError;
+    if (status != Status::Ok) {
+        DeleteFileA(made.c_str());
+        return status;
     }
+    StorageStep();
     return Open(path, out, workStem);
 }
 
@@ -443,6 +459,7 @@ Status Database::WriteCommitted(const std::string& tempPath, std::vector<RecordE
     if (!out) {
         return Status::IoError;
     }
+    StorageStep();
     DWORD position = EntriesEnd(entries_.size()) + kPaddingSize;
     header =
         CommittedHeader(appInfoSize_ > 0 ? position : 0, sortInfoSize_ > 0 ? position + appInfoSize_ : 0);
@@ -471,7 +488,11 @@ Status Database::WriteCommitted(const std::string& tempPath, std::vector<RecordE
         ok = CopyRecords(first, runEnd - first.offset, out.get(), buffer);
         i = next;
     }
-    return ok ? Status::Ok : Status::IoError;
+    if (!ok) {
+        return Status::IoError;
+    }
+    StorageStep();
+    return Status::Ok;
 }
 
 // The new database's records are in place: what is left is the header and the list in front of
@@ -485,14 +506,12 @@ Status Database::CommitNewFile() {
         if (!newFile_) {
             return Status::IoError;
         }
+        StorageStep();
         for (RecordEntry& entry : written) {
             entry.offset += EntriesEnd(written.size()) + kPaddingSize;
         }
     }
-    std::vector<BYTE> prefix = EncodePrefix(header, written);
-    bool ok = FlushTail() && WriteAt(newFile_.get(), 0, prefix.data(), static_cast<DWORD>(prefix.size())) &&
-              (!fromBuffer || buffer_.empty() ||
-               WriteAll(newFile_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size())));
+    bool ok = FinishNewFile(EncodePrefix(header, written), fromBuffer);
     newFile_.reset();
     if (ok) {
         file_.reset();
@@ -512,10 +531,31 @@ Status Database::CommitNewFile() {
         }
         return Status::IoError;
     }
+    StorageStep();
     for (RecordEntry& entry : written) {
         entry.where = RecordEntry::Where::Committed;
     }
     return Reopen(header, std::move(written));
+}
+
+// The new file's last writes: the records not yet written, then the header and record list in front
+// of them, and the records behind for a database that was held in memory.
+bool Database::FinishNewFile(const std::vector<BYTE>& prefix, bool fromBuffer) {
+    if (!FlushTail()) {
+        return false;
+    }
+    StorageStep();
+    if (!WriteAt(newFile_.get(), 0, prefix.data(), static_cast<DWORD>(prefix.size()))) {
+        return false;
+    }
+    StorageStep();
+    if (fromBuffer && !buffer_.empty()) {
+        if (!WriteAll(newFile_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()))) {
+            return false;
+        }
+        StorageStep();
+    }
+    return true;
 }
 
 Status Database::Reopen(const DatabaseHeader& header, std::vector<RecordEntry> written) {
@@ -557,6 +597,7 @@ Status Database::Commit() {
         file_ = OpenForReading(path_);
         return Status::IoError;
     }
+    StorageStep();
     return Reopen(header, std::move(written));
 }
 

@@ -29,8 +29,8 @@ public:
     // other commits workStem + ".tmp" (default: the path itself).
     static Status Open(const std::string& path, std::unique_ptr<Database>& out,
                        const std::string& workStem = {});
-    // Writes a new empty database (name, attributes, version, type and creator from `header`);
-    // Exists when the file is already there.
+    // Writes a new empty database (name, attributes, version, type and creator from `header`) as
+    // workStem + ".new" and gives it its name; Exists when the name is taken.
     static Status Create(const std::string& path, const std::string& workStem, const DatabaseHeader& header,
                          std::unique_ptr<Database>& out);
 
@@ -84,6 +84,7 @@ private:
     std::vector<BYTE> EncodePrefix(const DatabaseHeader& header,
                                    const std::vector<RecordEntry>& entries) const;
     Status CommitNewFile();
+    bool FinishNewFile(const std::vector<BYTE>& prefix, bool fromBuffer);
     Status Reopen(const DatabaseHeader& header, std::vector<RecordEntry> written);
     bool CopyRecords(const RecordEntry& first, DWORD size, HANDLE to, std::vector<BYTE>& chunk) const;
     DWORD NewUniqueId();

@@ -47,6 +47,22 @@ namespace {
 
 constexpr size_t kPooledScratchFiles = 4;
 
+DWORD stepsLeft = 0;
+
+} // namespace
+
+void StorageStep() {
+    if (stepsLeft != 0 && --stepsLeft == 0) {
+        TerminateProcess(GetCurrentProcess(), 9);
+    }
+}
+
+void EndProcessAtStep(DWORD nth) {
+    stepsLeft = nth;
+}
+
+namespace {
+
 std::vector<win::File>& ScratchPool() {
     static std::vector<win::File> pool;
     return pool;

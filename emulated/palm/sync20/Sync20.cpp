@@ -4,6 +4,7 @@
 #define KESTRIN_EMU_BUILD
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "emulated/palm/storage/FileIo.h"
 #include "emulated/palm/storage/HandheldFolder.h"
 #include "emulated/palm/storage/Preferences.h"
 
@@ -421,6 +422,7 @@ EMU_API BOOL __cdecl EmuAttachHandheld(const char* folder) {
         for (std::vector<DWORD>& faults : handheld.faults) {
             faults.clear();
         }
+        palm::EndProcessAtStep(0);
         handheld.freeRam = kDefaultFreeRam;
         if (folder == nullptr || !palm::CreateFolderPath(folder)) {
             return FALSE;
@@ -448,6 +450,10 @@ EMU_API void __cdecl EmuFailCall(int operation, DWORD nth) {
         handheld.faults[operation].push_back(handheld.calls[operation] + nth);
     } catch (...) {
     }
+}
+
+EMU_API void __cdecl EmuEndAtStorageStep(DWORD nth) {
+    palm::EndProcessAtStep(nth);
 }
 
 EMU_API void __cdecl EmuClearFaults() {
