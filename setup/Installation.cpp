@@ -151,6 +151,12 @@ void Installation::CreateTransferFolders() {
     if (!FolderExists(outbox) || !FolderExists(inbox)) {
         RecordFailure(SetupOutcome::FoldersNotCreated, false);
     }
+    // HotSync Manager and the manager run as the user, who may not write under "Program Files".
+    for (const std::string& folder : {outbox, inbox}) {
+        if (FolderExists(folder) && ui_.GrantUsersModify(folder) != ERROR_SUCCESS) {
+            RecordFailure(SetupOutcome::FolderRightsNotGranted, false);
+        }
+    }
 }
 
 void Installation::WriteSettingsStore() {

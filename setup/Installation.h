@@ -32,6 +32,8 @@ enum class SetupOutcome : int {
     ShortcutsNotCreated = 15,
     Cancelled = 16,
     NotFinished = 17,
+    // The Outbox or the Inbox was made, but not every user may write into it.
+    FolderRightsNotGranted = 18,
 };
 
 // HotSync Manager's folder from Palm Desktop's record of its program; nothing when the key, or a

@@ -1,8 +1,13 @@
 #include "setup/SetupUi.h"
 
 #include "framework/ShellFolders.h"
+#include "install/FolderRights.h"
 #include "install/Restart.h"
 #include "setup/SetupMessages.h"
+
+DWORD SetupUi::GrantUsersModify(const std::string& folder) {
+    return install::GrantUsersModify(folder);
+}
 
 int Win32SetupUi::ShowMessage(HWND owner, const std::string& text, UINT style) {
     return MessageBoxA(owner, text.c_str(), kSetupCaption, style);

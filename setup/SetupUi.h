@@ -1,6 +1,7 @@
 // Setup's only ways of asking the user something or acting on the machine beyond its files and
-// registry: message boxes, the folder picker and the restart request. The dialog goes through this
-// seam so that tests answer deterministically and nothing ever restarts Windows from a test.
+// registry: message boxes, the folder picker, the restart request and the rights on the transfer
+// folders. The dialog goes through this seam so that tests answer deterministically and nothing ever
+// restarts Windows from a test.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,9 @@ public:
     virtual std::optional<std::string> ChooseFolder(HWND owner, const char* title) = 0;
     // Asks Windows to restart; the result is not used.
     virtual void RequestRestart() = 0;
+    // Lets every user of the PC modify the folder and what it will hold (install::GrantUsersModify);
+    // ERROR_SUCCESS or the platform's error.
+    virtual DWORD GrantUsersModify(const std::string& folder);
 };
 
 // The real message box, the shell's folder picker and the real restart request.

@@ -74,11 +74,19 @@ struct KernelTraits {
     static void close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// Memory that a call hands back for LocalFree, such as an access list or a security descriptor.
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL memory) { LocalFree(memory); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using File = UniqueHandle<FileTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using KernelHandle = UniqueHandle<KernelTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // An export of a loaded library as a function of its own type; null when the library has none.
 template <class Function> Function ProcAddress(HMODULE module, const char* name) {

@@ -201,3 +201,35 @@ TEST_CASE("silent installation: exit 0 only when every step succeeded, a code of
         CHECK(FileExists(DefaultInstallFolder() + "\\UnInstall.exe"));
     }
 }
+
+namespace {
+
+// Answers the grant of folder rights as told and records the folders it was asked for.
+struct RightsUi : SilentSetupUi {
+    explicit RightsUi(DWORD answer) : answer(answer) {}
+    DWORD GrantUsersModify(const std::string& folder) override {
+        folders.push_back(folder);
+        return answer;
+    }
+    DWORD answer;
+    std::vector<std::string> folders;
+};
+
+} // namespace
+
+TEST_CASE("every user may modify the Outbox and the Inbox, and no other folder; a refusal has its own code") {
+    SetupWorld world;
+    world.WriteFourEntryPackage();
+    const std::string folder = world.Path("Kestrin");
+    const struct {
+        DWORD answer;
+        int exitCode;
+    } cases[] = {{ERROR_SUCCESS, 0}, {ERROR_ACCESS_DENIED, 18}};
+    for (const auto& test : cases) {
+        RightsUi ui(test.answer);
+        CHECK(RunSilentSetup(ui, folder) == test.exitCode);
+        CHECK(ui.folders == std::vector<std::string>{folder + "\\Outbox", folder + "\\Inbox"});
+        // The installation went on to its end.
+        CHECK(FileExists(ProgramGroup() + "\\Kestrin Manager.lnk"));
+    }
+}
