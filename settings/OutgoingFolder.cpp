@@ -86,32 +86,32 @@ OutgoingVerdict JudgeOutgoingEntry(const WIN32_FIND_DATAA& entry) {
     return Judge(entry.dwFileAttributes, SizeOf(entry.nFileSizeHigh, entry.nFileSizeLow), entry.cFileName);
 }
 
-std::wstring ToWide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+std::wstring ToWide(const std::string& text, UINT codePage) {
+    int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 0) {
         return std::wstring();
     }
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), length);
     wide.resize(static_cast<size_t>(length - 1));
     return wide;
 }
 
-bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {
-    ansiName.clear();
-    if (wideName.empty()) {
-        return true;
-    }
-    int length = WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, nullptr, 0, nullptr, nullptr);
+std::string ToNarrow(const std::wstring& text, UINT codePage) {
+    int length = WideCharToMultiByte(codePage, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (length <= 0) {
-        return false;
+        return std::string();
     }
-    std::string ansi(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, ansi.data(), length, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(length - 1));
-    ansiName = ansi;
+    std::string narrow(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
+    narrow.resize(static_cast<size_t>(length - 1));
+    return narrow;
+}
+
+bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {
+    ansiName = ToNarrow(wideName, CP_ACP);
     // A character the code page lacks becomes '?' or a look-alike ("ā" becomes "a").
-    return ToWide(ansi) == wideName && ansi.size() < MAX_PATH;
+    return ToWide(ansiName) == wideName && ansiName.size() < MAX_PATH;
 }
 
 WIN32_FIND_DATAA OutgoingEntry::AnsiFindData() const {

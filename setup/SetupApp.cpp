@@ -2,6 +2,7 @@
 
 #include "framework/ComInitialization.h"
 #include "install/CommandLine.h"
+#include "settings/OutgoingFolder.h"
 #include "setup/SetupDialog.h"
 #include "setup/resource.h"
 
@@ -33,26 +34,7 @@ std::optional<std::string> FolderSwitchValue(const std::string& rest) {
 // The command line in UTF-8: its syntax is ASCII, and a folder's name comes through whole, to be
 // judged against the code page afterwards.
 std::string Utf8CommandLine() {
-    const wchar_t* line = GetCommandLineW();
-    int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), length, nullptr, nullptr);
-    text.resize(static_cast<size_t>(length - 1));
-    return text;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
+    return settings::ToNarrow(GetCommandLineW(), CP_UTF8);
 }
 
 } // namespace
@@ -87,7 +69,7 @@ BOOL SetupApp::InitInstance() {
         SilentSetupUi ui;
         std::optional<folders::TypedFolder> folder;
         if (line.folder) {
-            folder = folders::TypedFolder::FromWide(FromUtf8(*line.folder));
+            folder = folders::TypedFolder::FromWide(settings::ToWide(*line.folder, CP_UTF8));
         }
         exitCode =
             line.understood ? RunSilentSetup(ui, folder) : static_cast<int>(SetupOutcome::BadCommandLine);
