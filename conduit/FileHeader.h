@@ -10,7 +10,7 @@
 #include <string>
 
 using formats::FileHeader;
-using formats::FileNameOf;
+using formats::HandheldNameOf;
 using formats::FileSizeOf;
 using formats::HandheldName;
 using formats::kDataRecordSize;

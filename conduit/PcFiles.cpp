@@ -3,6 +3,7 @@
 #include "settings/OutgoingFolder.h"
 #include "win/FileSystem.h"
 #include "win/Handles.h"
+#include "win/Paths.h"
 
 #include <cstring>
 #include <utility>
@@ -36,7 +37,7 @@ bool RemoveWideTree(const std::wstring& path) {
 } // namespace
 
 bool RemoveTree(const std::string& path) {
-    return RemoveWideTree(settings::ToWide(path));
+    return RemoveWideTree(win::ToWide(path));
 }
 
 std::string PathIn(const std::string& folder, const std::string& name) {
@@ -172,7 +173,7 @@ bool OwnedFile::MoveTo(const std::string& target, bool replaceExisting) {
 std::vector<std::string> PlainFilesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found = {};
-    win::FindHandle listing(FindFirstFileW((settings::ToWide(folder) + L"\\*").c_str(), &found));
+    win::FindHandle listing(FindFirstFileW((win::ToWide(folder) + L"\\*").c_str(), &found));
     if (!listing) {
         return names;
     }

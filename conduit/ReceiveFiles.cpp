@@ -9,13 +9,13 @@
 #include "formats/PalmDatabase.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
+#include "win/Paths.h"
 #include "settings/Settings.h"
 
 #include <cstring>
 #include <optional>
 #include <vector>
 
-using formats::EqualsIgnoringCase;
 using formats::IsSafeFileName;
 
 namespace {
@@ -118,7 +118,7 @@ bool MayWrite(const SyncSession& session, const std::string& inbox, const std::s
     if (!existing) {
         return true;
     }
-    if (!EqualsIgnoringCase(found.cFileName, pcName)) {
+    if (!win::SameName(found.cFileName, pcName)) {
         LogWarning(pcName, std::string("not received: the name stands for the PC's file ") + found.cFileName);
         return false;
     }
@@ -164,7 +164,7 @@ bool OpenQueuedFile(const std::string& databaseName, HandheldDatabase& database,
         LogWarning(databaseName, "not received: it has no file header");
         return false;
     }
-    pcName = FileNameOf(header);
+    pcName = HandheldNameOf(header);
     if (!IsSafeFileName(pcName) || IsConduitWorkName(pcName)) {
         LogWarning(Printable(pcName), "not received: the name is not a plain file name");
         return false;

@@ -48,7 +48,7 @@ bool WriteFileRecords(const HandheldDatabase& database, HANDLE source, ULONGLONG
 // Creates the file database and writes the header and the data. On any failure the database that
 // was created is deleted again, so no partial file stays on the handheld.
 bool WriteFileDatabase(const FileHeader& header, HANDLE source, ULONGLONG size) {
-    std::string name = FileNameOf(header);
+    std::string name = HandheldNameOf(header);
     HandheldDatabase database;
     if (!database.Create(name)) {
         return false;
@@ -190,7 +190,7 @@ void SendListed(SyncSession& session, const std::string& outbox, const settings:
     WIN32_FIND_DATAA entry = listed.AnsiFindData();
     FileHeader header = {};
     BuildFileHeader(entry, compression, header);
-    std::string handheldName = FileNameOf(header);
+    std::string handheldName = HandheldNameOf(header);
     if (session.WasWritten(handheldName)) {
         LogWarning(listed.name, "kept for a later HotSync: another file went to the handheld as " +
                                     handheldName + " in this HotSync");
@@ -233,7 +233,7 @@ bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& head
     if (existing.kind != HandheldCopy::Whole) {
         return existing.kind != HandheldCopy::Foreign;
     }
-    std::string question = "File " + FileNameOf(header) + " already exists on your Palm Device! Overwrite?";
+    std::string question = "File " + HandheldNameOf(header) + " already exists on your Palm Device! Overwrite?";
     return AllowsOverwrite(session.messageBox, session.settings.fromPCToPalm, question);
 }
 
@@ -245,7 +245,7 @@ void SendFile(SyncSession& session, const std::string& outbox, const settings::O
         LogWarning(listed.name, "not sent: " + failure);
         return;
     }
-    std::string handheldName = FileNameOf(header);
+    std::string handheldName = HandheldNameOf(header);
     bool replaces = existing.kind == HandheldCopy::Whole || existing.kind == HandheldCopy::Leftover;
     // Measured before the old database goes, whose space counts as free: an old copy is never
     // deleted for a new one that cannot take its place.

@@ -5,6 +5,7 @@
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
+#include "win/Paths.h"
 
 #include <cstring>
 #include <vector>
@@ -16,7 +17,7 @@ constexpr WORD kTransferCountPreferenceSize = 42;
 
 // A folder the conduit may work in: present and a full path.
 std::optional<std::string> UsableFolder(const std::optional<std::string>& folder, const char* valueName) {
-    if (folder && settings::IsFullFolderPath(*folder)) {
+    if (folder && win::IsFullFolderPath(*folder)) {
         return folder;
     }
     LogWarning(valueName, "not a full folder path; nothing moves in that direction");

@@ -253,7 +253,7 @@ struct FileDatabaseReader {
             return false;
         }
         header = formats::FileHeaderFromBytes(record.data());
-        pcName = formats::FileNameOf(header);
+        pcName = formats::HandheldNameOf(header);
         if (!formats::IsSafeFileName(pcName)) {
             error = "names the file " + Quoted(pcName) + ", which is not a plain file name";
             return false;

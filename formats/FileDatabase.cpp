@@ -91,7 +91,7 @@ std::string FieldText(const char* field, size_t size) {
     return std::string(field, zero != nullptr ? static_cast<const char*>(zero) - field : size);
 }
 
-std::string FileNameOf(const FileHeader& header) {
+std::string HandheldNameOf(const FileHeader& header) {
     return FieldText(header.name, sizeof(header.name)) +
            FieldText(header.extension, sizeof(header.extension));
 }

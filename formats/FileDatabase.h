@@ -71,7 +71,7 @@ void SetTransfer(FileHeader& header, const LocalTime& time);
 void SetName(FileHeader& header, const HandheldName& name);
 
 // The name and extension fields joined, each taken up to its first zero byte or the field's end.
-std::string FileNameOf(const FileHeader& header);
+std::string HandheldNameOf(const FileHeader& header);
 // A text field up to its first zero byte or the field's end.
 std::string FieldText(const char* field, size_t size);
 

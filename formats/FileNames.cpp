@@ -23,6 +23,21 @@ bool HasForbiddenCharacter(const std::string& name) {
     return false;
 }
 
+// Device names are plain ASCII, so ASCII letters are all this portable layer needs to fold; names
+// of files are compared by the file system's rule, win::SameName.
+bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < left.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(left[i])) !=
+            std::tolower(static_cast<unsigned char>(right[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Windows maps a device name to the device whatever extension follows it, and ignores spaces
 // before that extension.
 bool IsDeviceName(const std::string& name) {
@@ -45,19 +60,6 @@ bool IsDeviceName(const std::string& name) {
 }
 
 } // namespace
-
-bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
-    if (left.size() != right.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < left.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(left[i])) !=
-            std::tolower(static_cast<unsigned char>(right[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string PrintableName(const std::string& name) {
     std::string out;

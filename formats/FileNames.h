@@ -11,8 +11,6 @@ namespace formats {
 // dot or space, and not a device name such as CON or LPT1.TXT.
 bool IsSafeFileName(const std::string& name);
 
-bool EqualsIgnoringCase(const std::string& left, const std::string& right);
-
 // A name from the handheld as it may be shown on a console: control bytes, bytes from 0x7F up,
 // backslash and quotation mark as \xNN.
 std::string PrintableName(const std::string& name);

@@ -1,6 +1,7 @@
 #include "install/ProgramGroup.h"
 
 #include "settings/InstalledLayout.h"
+#include "win/Paths.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -18,11 +19,7 @@ std::optional<std::string> ProgramsFolder() {
     if (!named || path[0] == '\0') {
         return std::nullopt;
     }
-    std::string folder = path;
-    while (folder.size() > 3 && folder.back() == '\\') {
-        folder.pop_back();
-    }
-    return folder;
+    return win::WithoutTrailingBackslashes(path);
 }
 
 std::optional<std::string> ProgramGroupParentFolder() {

@@ -3,6 +3,7 @@
 #include "manager/ManagerDialog.h"
 
 #include "manager/OutgoingFiles.h"
+#include "win/Paths.h"
 #include "manager/resource.h"
 #include "settings/OutgoingFolder.h"
 #include "win/Handles.h"
@@ -93,7 +94,7 @@ void ManagerDialog::AddFiles() {
     auto end = std::find(chosen->begin(), chosen->end(), std::string());
     for (auto path = chosen->begin(); path != end; ++path) {
         if (!AddFile(*path)) {
-            ui.ShowMessage(m_hWnd, FolderRefusedMessage(outgoingFolder, FileNameOf(*path), path + 1 != end),
+            ui.ShowMessage(m_hWnd, FolderRefusedMessage(outgoingFolder, win::LastComponentOf(*path), path + 1 != end),
                            kWarning);
             break;
         }
@@ -104,7 +105,7 @@ void ManagerDialog::AddFiles() {
 }
 
 bool ManagerDialog::AddFile(const std::string& path) {
-    std::string name = FileNameOf(path);
+    std::string name = win::LastComponentOf(path);
     if (settings::IsReservedName(name)) {
         ui.ShowMessage(
             m_hWnd,
@@ -138,7 +139,7 @@ bool ManagerDialog::AddFile(const std::string& path) {
         ui.ShowMessage(m_hWnd, HeldBackMessage(name, verdict), kWarning);
         return true;
     }
-    std::string target = JoinPath(outgoingFolder, name);
+    std::string target = win::JoinPath(outgoingFolder, name);
     // A file chosen from the outgoing folder itself is already where it belongs.
     bool copied = find && (IsSameFile(path, target) || CopyReplacing(path, target));
     if (!copied) {
@@ -157,10 +158,9 @@ bool ManagerDialog::AddFile(const std::string& path) {
 }
 
 bool ManagerDialog::IsListed(const std::string& name) const {
-    std::string wanted = ToLower(name);
     int rows = fileList.GetItemCount();
     for (int row = 0; row < rows; ++row) {
-        if (ToLower(fileList.GetItemText(row, 0)) == wanted) {
+        if (win::SameName(fileList.GetItemText(row, 0), name)) {
             return true;
         }
     }
@@ -177,7 +177,7 @@ void ManagerDialog::RemoveFile() {
                        MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
-    if (!DeleteFileIfPresent(JoinPath(outgoingFolder, name))) {
+    if (!DeleteFileIfPresent(win::JoinPath(outgoingFolder, name))) {
         ui.ShowMessage(
             m_hWnd,
             "File " + name +
@@ -217,8 +217,8 @@ void ManagerDialog::RelocateListedFiles() {
     int rows = fileList.GetItemCount();
     for (int row = 0; row < rows; ++row) {
         std::string name = fileList.GetItemText(row, 0);
-        std::string source = JoinPath(outgoingFolder, name);
-        std::string target = JoinPath(newFolder, name);
+        std::string source = win::JoinPath(outgoingFolder, name);
+        std::string target = win::JoinPath(newFolder, name);
         if (!win::FileExists(source) || IsSameFile(source, target)) {
             continue;
         }

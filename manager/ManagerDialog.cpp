@@ -2,6 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "manager/OutgoingFiles.h"
+#include "win/Paths.h"
 #include "manager/resource.h"
 #include "settings/Settings.h"
 
@@ -226,7 +227,7 @@ void ManagerDialog::LoadSettings() {
     // Setup's defaults stand in for values missing from the store. A relative folder stored earlier
     // is taken from the start folder, and means that one folder for the whole run.
     auto fullFolder = [this](const std::string& folder) {
-        std::string full = FullPathFrom(startFolder, folder);
+        std::string full = win::FullPathFrom(startFolder, folder);
         return full.empty() ? folder : full;
     };
     outgoingFolder = fullFolder(stored.sendFolder.value_or(settings::DefaultSendFolder(startFolder)));

@@ -2,6 +2,7 @@
 
 #include "framework/ShellFolders.h"
 #include "manager/OutgoingFiles.h"
+#include "win/Paths.h"
 
 #include <commdlg.h>
 
@@ -52,7 +53,7 @@ std::vector<std::string> SplitFileSelection(const char* buffer, size_t size) {
     }
     std::vector<std::string> paths;
     for (size_t i = 1; i < parts.size(); ++i) {
-        paths.push_back(JoinPath(parts[0], parts[i]));
+        paths.push_back(win::JoinPath(parts[0], parts[i]));
     }
     return paths;
 }

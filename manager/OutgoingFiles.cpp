@@ -1,9 +1,9 @@
 #include "manager/OutgoingFiles.h"
 
-#include "settings/Settings.h"
 #include "win/FileIdentity.h"
-#include "win/Handles.h"
 #include "win/FileSystem.h"
+#include "win/Handles.h"
+#include "win/Paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -44,11 +44,6 @@ std::string ToLower(std::string text) {
         CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
     }
     return text;
-}
-
-std::string FileNameOf(const std::string& path) {
-    size_t separator = path.find_last_of("\\/:");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 std::string ExtensionOf(const std::string& name) {
@@ -102,86 +97,20 @@ SYSTEMTIME LocalTimeOf(const FILETIME& time) {
     return local;
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) {
-        return name;
-    }
-    if (folder.back() == '\\') {
-        return folder + name;
-    }
-    return folder + "\\" + name;
-}
-
 namespace {
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-bool HasDrive(const std::string& path) {
-    return path.size() >= 2 && path[1] == ':';
-}
-
-// "C:" of a folder on a drive, "\\server\share" of a folder on a share.
-std::string RootOf(const std::string& folder) {
-    if (HasDrive(folder)) {
-        return folder.substr(0, 2);
-    }
-    if (folder.size() > 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) {
-        size_t server = folder.find_first_of("\\/", 2);
-        size_t share = server == std::string::npos ? server : folder.find_first_of("\\/", server + 1);
-        return folder.substr(0, share);
-    }
-    return std::string();
-}
-
-bool SameLetterIgnoringCase(char a, char b) {
-    return (a | 0x20) == (b | 0x20);
-}
-
-std::string FullPathName(const std::string& path) {
-    char full[MAX_PATH] = {};
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-    return length > 0 && length < sizeof(full) ? std::string(full, length) : std::string();
-}
-
-} // namespace
-
-std::string FullPathFrom(const std::string& baseFolder, const std::string& path) {
-    if (path.empty() || settings::IsFullFolderPath(path)) {
-        return path;
-    }
-    std::string anchored = path;
-    if (HasDrive(path)) {
-        // "C:name" is relative to that drive's current folder: the base folder when it is on it.
-        // "C:/name" is full once its slashes are turned.
-        bool driveRelative = path.size() < 3 || !IsSeparator(path[2]);
-        if (driveRelative && HasDrive(baseFolder) && SameLetterIgnoringCase(path[0], baseFolder[0])) {
-            anchored = JoinPath(baseFolder, path.substr(2));
-        }
-    } else if (IsSeparator(path[0])) {
-        anchored = RootOf(baseFolder) + path;
-    } else {
-        anchored = JoinPath(baseFolder, path);
-    }
-    std::string full = FullPathName(anchored);
-    return settings::IsFullFolderPath(full) ? full : std::string();
-}
-
-namespace {
-
-// The full long path in lower case, without a trailing backslash unless it is a drive's root.
+// The full long path without a trailing backslash.
 std::string ComparablePath(const std::string& path) {
-    std::string full = FullPathName(path);
+    std::string full = win::FullPathName(path);
+    if (full.size() >= MAX_PATH) {
+        return std::string();
+    }
     char longPath[MAX_PATH] = {};
     DWORD length = GetLongPathNameA(full.c_str(), longPath, sizeof(longPath));
     if (length > 0 && length < sizeof(longPath)) {
         full.assign(longPath, length);
     }
-    while (full.size() > 3 && full.back() == '\\') {
-        full.pop_back();
-    }
-    return ToLower(full);
+    return win::WithoutTrailingBackslashes(full);
 }
 
 } // namespace
@@ -200,7 +129,7 @@ bool IsSameFolder(const std::string& first, const std::string& second) {
         }
     }
     std::string comparable = ComparablePath(first);
-    return !comparable.empty() && comparable == ComparablePath(second);
+    return !comparable.empty() && win::SameName(comparable, ComparablePath(second));
 }
 
 bool CopyReplacing(const std::string& source, const std::string& target) {

@@ -25,8 +25,6 @@ int LookupImage(const std::string& extension);
 
 // Lower case in the system's ANSI code page.
 std::string ToLower(std::string text);
-// The name with its extension: everything after the last backslash, slash or drive colon.
-std::string FileNameOf(const std::string& path);
 // The lower-case text after the last dot of a name, or empty when it has no dot.
 std::string ExtensionOf(const std::string& name);
 
@@ -39,12 +37,6 @@ std::string FormatTime(const SYSTEMTIME& time);
 // A file time as local time of the day it names.
 SYSTEMTIME LocalTimeOf(const FILETIME& time);
 
-// The folder, one backslash and the name; an empty folder gives the name alone.
-std::string JoinPath(const std::string& folder, const std::string& name);
-// A full path (settings::IsFullFolderPath) for a path that may be relative: a relative path is taken from the
-// base folder (a rooted one from the base folder's drive or share). Dots and slashes are resolved; a path
-// that is full already is kept as it is. Empty when no full path can be made.
-std::string FullPathFrom(const std::string& baseFolder, const std::string& path);
 // True when both paths name the same folder, however spelt (letter case, trailing backslash, short
 // form, dots). Folders that do not exist are compared by their full long paths.
 bool IsSameFolder(const std::string& first, const std::string& second);

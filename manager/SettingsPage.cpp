@@ -3,6 +3,7 @@
 #include "manager/ManagerDialog.h"
 
 #include "manager/OutgoingFiles.h"
+#include "win/Paths.h"
 #include "manager/resource.h"
 #include "settings/Settings.h"
 #include "win/FileSystem.h"
@@ -73,7 +74,7 @@ DWORD ManagerDialog::ReadPolicy(int overwriteId, int doNothingId) const {
 std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFolder, const char* message) {
     // A relative folder is taken from the start folder, as the default folders are, and stored
     // full: the conduit takes no relative folder.
-    std::string folder = FullPathFrom(startFolder, edit.GetWindowText());
+    std::string folder = win::FullPathFrom(startFolder, edit.GetWindowText());
     if (!folder.empty() && win::FolderExists(folder)) {
         edit.SetWindowText(folder);
         return folder;

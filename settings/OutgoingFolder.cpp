@@ -1,14 +1,11 @@
 #include "settings/OutgoingFolder.h"
 
 #include "win/Handles.h"
+#include "win/Paths.h"
 
 namespace settings {
 
 namespace {
-
-bool EqualsIgnoringCase(const std::string& left, const char* right) {
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.c_str(), -1, right, -1) == CSTR_EQUAL;
-}
 
 OutgoingVerdict Judge(DWORD attributes, ULONGLONG size, const std::string& name) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -39,11 +36,11 @@ ULONGLONG SizeOf(DWORD high, DWORD low) {
 } // namespace
 
 bool IsReservedName(const std::string& name) {
-    return EqualsIgnoringCase(name, "serialsync.txt");
+    return win::SameName(name, "serialsync.txt");
 }
 
 bool IsTemporaryArchiveName(const std::string& name) {
-    return EqualsIgnoringCase(name, "$$temp$$.zip") || EqualsIgnoringCase(name, "$$temp$$.rar");
+    return win::SameName(name, "$$temp$$.zip") || win::SameName(name, "$$temp$$.rar");
 }
 
 std::string WorkingFolderName(int index) {
@@ -53,7 +50,7 @@ std::string WorkingFolderName(int index) {
 
 bool IsWorkingFolderName(const std::string& name) {
     for (int index = 0; index < kWorkingFolderNames; ++index) {
-        if (EqualsIgnoringCase(name, WorkingFolderName(index).c_str())) {
+        if (win::SameName(name, WorkingFolderName(index))) {
             return true;
         }
     }
@@ -86,32 +83,10 @@ OutgoingVerdict JudgeOutgoingEntry(const WIN32_FIND_DATAA& entry) {
     return Judge(entry.dwFileAttributes, SizeOf(entry.nFileSizeHigh, entry.nFileSizeLow), entry.cFileName);
 }
 
-std::wstring ToWide(const std::string& text, UINT codePage) {
-    int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
-std::string ToNarrow(const std::wstring& text, UINT codePage) {
-    int length = WideCharToMultiByte(codePage, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(length - 1));
-    return narrow;
-}
-
 bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {
-    ansiName = ToNarrow(wideName, CP_ACP);
+    ansiName = win::ToAnsi(wideName);
     // A character the code page lacks becomes '?' or a look-alike ("ā" becomes "a").
-    return ToWide(ansiName) == wideName && ansiName.size() < MAX_PATH;
+    return win::ToWide(ansiName) == wideName && ansiName.size() < MAX_PATH;
 }
 
 WIN32_FIND_DATAA OutgoingEntry::AnsiFindData() const {
@@ -144,7 +119,7 @@ OutgoingEntry MakeOutgoingEntry(const WIN32_FIND_DATAW& found) {
 
 std::vector<OutgoingEntry> ListOutgoingFolder(const std::string& folder) {
     std::vector<OutgoingEntry> entries;
-    std::wstring pattern = ToWide(folder);
+    std::wstring pattern = win::ToWide(folder);
     if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
         pattern += L'\\';
     }

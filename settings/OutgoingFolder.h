@@ -73,10 +73,6 @@ struct OutgoingEntry {
     WIN32_FIND_DATAA AnsiFindData() const;
 };
 
-// The wide form of a text in the code page (the ANSI one unless told); empty when it has none.
-std::wstring ToWide(const std::string& text, UINT codePage = CP_ACP);
-// The text in the code page (best fit where it lacks a character); empty when it has no form there.
-std::string ToNarrow(const std::wstring& text, UINT codePage);
 // The ANSI form of a wide name, and whether it turns back into exactly that name.
 bool ToAnsiName(const std::wstring& wideName, std::string& ansiName);
 

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "win/Paths.h"
+
 #include <cstring>
 
 namespace settings {
@@ -58,17 +60,6 @@ bool WriteDword(HKEY key, const char* name, DWORD value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
 }
-
-namespace {
-
-std::string WithoutTrailingBackslashes(std::string folder) {
-    while (!folder.empty() && folder.back() == '\\') {
-        folder.pop_back();
-    }
-    return folder;
-}
-
-} // namespace
 
 Store Store::Defaults(const std::string& installFolder, const std::string& hotSyncFolder) {
     Store values;
@@ -139,30 +130,11 @@ TransferSettings ReadTransferSettings() {
 }
 
 std::string DefaultSendFolder(const std::string& installFolder) {
-    return WithoutTrailingBackslashes(installFolder) + kOutboxFolderName;
+    return win::WithoutTrailingBackslashes(installFolder) + kOutboxFolderName;
 }
 
 std::string DefaultReceiveFolder(const std::string& installFolder) {
-    return WithoutTrailingBackslashes(installFolder) + kInboxFolderName;
-}
-
-namespace {
-
-bool IsDriveLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-} // namespace
-
-bool IsFullFolderPath(const std::string& folder) {
-    if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\') {
-        return true;
-    }
-    return folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\';
-}
-
-bool IsDriveRoot(const std::string& folder) {
-    return folder.size() == 2 && IsDriveLetter(folder[0]) && folder[1] == ':';
+    return win::WithoutTrailingBackslashes(installFolder) + kInboxFolderName;
 }
 
 } // namespace settings

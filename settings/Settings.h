@@ -107,10 +107,4 @@ TransferSettings ReadTransferSettings();
 std::string DefaultSendFolder(const std::string& installFolder);
 std::string DefaultReceiveFolder(const std::string& installFolder);
 
-// A folder value the conduit works in must be a full path: a drive letter, a colon and a backslash,
-// or two backslashes (a network path). Anything else would depend on the current directory.
-bool IsFullFolderPath(const std::string& folder);
-// A drive root as Setup records it: a drive letter and a colon alone ("D:").
-bool IsDriveRoot(const std::string& folder);
-
 } // namespace settings

@@ -1,5 +1,5 @@
-// Folder operations of Setup: creating a folder with its missing parents, and the rules that turn
-// the folder the user typed into the install folder that is recorded everywhere.
+// The rules of Setup that turn the folder the user typed into the install folder that is recorded
+// everywhere. (Creating folders and the path rules themselves are in win/Paths.h.)
 #pragma once
 
 #include "settings/OutgoingFolder.h"
@@ -9,20 +9,6 @@
 #include <utility>
 
 namespace folders {
-
-// True only if the path names an existing folder.
-bool FolderExists(const std::string& path);
-
-// The path cut before its last backslash or colon, whichever lies further right; the whole path
-// when it has neither (C:\Program Files gives C:, D:\a\b gives D:\a).
-std::string ParentFolder(const std::string& path);
-
-// Creates the folder with every missing parent, from the top down. A failure is not reported:
-// callers that care ask FolderExists.
-void CreateFolderTree(std::string path);
-
-// The text without any backslash at its end.
-std::string WithoutTrailingBackslashes(std::string text);
 
 // The folder as a full path: it begins with a drive letter, a colon and a backslash, or with two
 // backslashes, and has no trailing backslash; a drive root stays "D:". A folder that cannot be

@@ -8,12 +8,14 @@
 #include "setup/Package.h"
 #include "setup/SetupMessages.h"
 #include "setup/Shortcuts.h"
+#include "win/FileSystem.h"
 #include "win/Handles.h"
+#include "win/Paths.h"
 
 #include <utility>
 
-using folders::CreateFolderTree;
-using folders::FolderExists;
+using win::CreateFolderTree;
+using win::FolderExists;
 
 namespace {
 
@@ -124,7 +126,7 @@ void Installation::Advance(int amount) {
 }
 
 std::string Installation::SettleInstallFolder(const folders::TypedFolder& typedFolder) {
-    std::string folder = folders::WithoutTrailingBackslashes(typedFolder.text);
+    std::string folder = win::WithoutTrailingBackslashes(typedFolder.text);
     // A folder too deep to hold the installation's files, or whose name the code page cannot carry,
     // is never created.
     bool usable = typedFolder.exact && folders::FitsInstallLayout(folder);

@@ -5,6 +5,7 @@
 #include "settings/OutgoingFolder.h"
 #include "setup/SetupDialog.h"
 #include "setup/resource.h"
+#include "win/Paths.h"
 
 #include <commctrl.h>
 
@@ -34,7 +35,7 @@ std::optional<std::string> FolderSwitchValue(const std::string& rest) {
 // The command line in UTF-8: its syntax is ASCII, and a folder's name comes through whole, to be
 // judged against the code page afterwards.
 std::string Utf8CommandLine() {
-    return settings::ToNarrow(GetCommandLineW(), CP_UTF8);
+    return win::ToAnsi(GetCommandLineW(), CP_UTF8);
 }
 
 } // namespace
@@ -69,7 +70,7 @@ BOOL SetupApp::InitInstance() {
         SilentSetupUi ui;
         std::optional<folders::TypedFolder> folder;
         if (line.folder) {
-            folder = folders::TypedFolder::FromWide(settings::ToWide(*line.folder, CP_UTF8));
+            folder = folders::TypedFolder::FromWide(win::ToWide(*line.folder, CP_UTF8));
         }
         exitCode =
             line.understood ? RunSilentSetup(ui, folder) : static_cast<int>(SetupOutcome::BadCommandLine);

@@ -5,6 +5,7 @@
 #include "settings/InstalledLayout.h"
 #include "setup/Folders.h"
 #include "win/ComPtr.h"
+#include "win/Paths.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -33,12 +34,11 @@ HRESULT CreateShortcut(const std::string& target, const char* workingFolder, con
     if (FAILED(result)) {
         return result;
     }
-    int length = MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    if (length <= 0 || MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide.data(), length) <= 0) {
+    const std::wstring wide = win::ToWide(linkFile);
+    if (wide.empty()) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
-    return file.get()->Save(wide.data(), TRUE);
+    return file.get()->Save(wide.c_str(), TRUE);
 }
 
 } // namespace
@@ -49,7 +49,7 @@ bool CreateProgramGroup(const std::string& installFolder) {
     if (!group) {
         return false;
     }
-    folders::CreateFolderTree(*group);
+    win::CreateFolderTree(*group);
     const ComInitialization com;
     const std::string folder = folders::FolderForUse(installFolder);
     const std::string prefix = installFolder + "\\";

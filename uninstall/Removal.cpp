@@ -1,7 +1,7 @@
 #include "uninstall/Removal.h"
 
 #include "install/CommandLine.h"
-#include "install/FullPath.h"
+#include "win/Paths.h"
 #include "install/ProgramGroup.h"
 #include "interfaces/palm/CondMgr.h"
 #include "settings/InstalledLayout.h"
@@ -22,7 +22,7 @@ std::string InFolder(const std::string& folder, const char* name) {
 
 std::optional<std::string> ReadFullPath(HKEY key, const char* name) {
     std::optional<std::string> value = settings::ReadString(key, name);
-    if (!value || !install::IsFullPath(*value)) {
+    if (!value || !win::IsFullPath(*value)) {
         return std::nullopt;
     }
     return value;

@@ -2,6 +2,7 @@
 // is an Archive. Nothing here lets an exception out.
 #include "interfaces/unrar/unrar.h"
 #include "unrar/Archive.h"
+#include "win/Paths.h"
 
 #include <cstring>
 #include <new>
@@ -12,27 +13,14 @@ namespace {
 constexpr unsigned kHeaderNameSize = 260;
 constexpr unsigned kHeaderExNameSize = 1024;
 
-std::wstring Widen(const char* text, UINT codePage = CP_ACP) {
-    if (!text || !*text) {
-        return {};
-    }
-    int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-    if (length <= 1) {
-        return {};
-    }
-    std::wstring wide(static_cast<size_t>(length - 1), L'\0');
-    MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
-    return wide;
+std::wstring Widen(const char* text) {
+    return text ? win::ToWide(text) : std::wstring();
 }
 
 // Copies as much of `text` as fits, always terminated.
 void CopyNarrow(char* out, unsigned size, const std::wstring& text, UINT codePage) {
     std::memset(out, 0, size);
-    if (!text.empty()) {
-        WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), out,
-                            static_cast<int>(size - 1), nullptr, nullptr);
-    }
-    out[size - 1] = '\0';
+    win::ToAnsi(text, codePage).copy(out, size - 1);
 }
 
 void CopyWide(wchar_t* out, unsigned size, const std::wstring& text) {

@@ -1,9 +1,10 @@
 #include "unrar/OutputPath.h"
 
+#include "win/Paths.h"
+
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <vector>
 
 namespace rar {
@@ -31,15 +32,15 @@ bool IsDeviceName(const std::wstring& component) {
     while (!base.empty() && base.back() == L' ') {
         base.pop_back();
     }
-    std::transform(base.begin(), base.end(), base.begin(), [](wchar_t c) { return std::towupper(c); });
     for (const wchar_t* device : kDevices) {
-        if (base == device) {
+        if (win::SameName(base, device)) {
             return true;
         }
     }
+    const std::wstring prefix = base.substr(0, 3);
     bool numberedPort = base.size() == 4 &&
-                        (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
-                        base[3] >= L'0' && base[3] <= L'9';
+                        (win::SameName(prefix, L"COM") || win::SameName(prefix, L"LPT")) && base[3] >= L'0' &&
+                        base[3] <= L'9';
     return numberedPort;
 }
 
@@ -51,25 +52,6 @@ bool IsOnlyDotsAndSpaces(const std::wstring& component) {
 bool HoldsForbiddenCharacter(const std::wstring& component) {
     return std::any_of(component.begin(), component.end(),
                        [](wchar_t c) { return c < 0x20 || std::wcschr(L":*?\"<>|", c) != nullptr; });
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return {};
-    }
-    std::wstring full(size, L'\0');
-    DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (written == 0 || written >= size) {
-        return {};
-    }
-    full.resize(written);
-    return full;
-}
-
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return text;
 }
 
 } // namespace
@@ -95,36 +77,22 @@ std::optional<std::wstring> SafeRelativePath(const std::wstring& storedName) {
 }
 
 std::optional<std::wstring> PathUnder(const std::wstring& destFolder, const std::wstring& relative) {
-    std::wstring folder = FullPath(destFolder.empty() ? L"." : destFolder);
+    std::wstring folder = win::FullPathName(destFolder.empty() ? std::wstring(L".") : destFolder);
     if (folder.empty()) {
         return std::nullopt;
     }
     if (folder.back() != L'\\') {
         folder += L'\\';
     }
-    std::wstring full = FullPath(folder + relative);
-    if (full.size() <= folder.size() || Lower(full.substr(0, folder.size())) != Lower(folder)) {
+    std::wstring full = win::FullPathName(folder + relative);
+    if (full.size() <= folder.size() || !win::SameName(full.substr(0, folder.size()), folder)) {
         return std::nullopt;
     }
     return full;
 }
 
 bool CreateFolderPath(const std::wstring& folder) {
-    if (folder.empty()) {
-        return true;
-    }
-    DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    }
-    auto cut = folder.find_last_of(L"\\/");
-    // "C:" and "\\server\share" stop the climb; CreateDirectoryW then says whether the rest can be made.
-    if (cut != std::wstring::npos && cut > 0 && folder[cut - 1] != L':' && folder[cut - 1] != L'\\') {
-        if (!CreateFolderPath(folder.substr(0, cut))) {
-            return false;
-        }
-    }
-    return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return folder.empty() || win::CreateFolderTree(win::FullPathName(folder));
 }
 
 bool CreateParentFolders(const std::wstring& path) {

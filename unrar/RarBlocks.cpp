@@ -1,6 +1,7 @@
 #include "unrar/RarBlocks.h"
 
 #include "unrar/Crc32.h"
+#include "win/Paths.h"
 
 #include <windows.h>
 
@@ -29,16 +30,7 @@ std::wstring DecodeName(const unsigned char* bytes, size_t size, bool unicode) {
     } else if (unicode) {
         codePage = CP_UTF8;
     }
-    if (raw.empty()) {
-        return {};
-    }
-    int length = MultiByteToWideChar(codePage, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring name(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, raw.data(), static_cast<int>(raw.size()), name.data(), length);
-    return name;
+    return win::ToWide(raw, codePage);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ palm::Status WriteFileDatabase(const palm::HandheldFolder& handheld, const std::
         return palm::Status::Full;
     }
     FileHeader header = BuildHeader(pcPath, info, fileSize, options);
-    databaseName = formats::FileNameOf(header);
+    databaseName = formats::HandheldNameOf(header);
     palm::DatabaseHeader databaseHeader;
     databaseHeader.name = databaseName;
     databaseHeader.type = formats::kFileDatabaseType;

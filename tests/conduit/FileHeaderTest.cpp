@@ -93,7 +93,7 @@ TEST_CASE("BuildFileHeader lays the fields out with their byte orders") {
     SUBCASE("name and extension fields zero-filled") {
         CHECK(Field(header.name, 16) == std::string("notes\0\0\0\0\0\0\0\0\0\0\0", 16));
         CHECK(Field(header.extension, 8) == std::string(".txt\0\0\0\0", 8));
-        CHECK(FileNameOf(header) == "notes.txt");
+        CHECK(HandheldNameOf(header) == "notes.txt");
     }
 }
 
@@ -118,7 +118,7 @@ TEST_CASE("a header read from the handheld stops at the end of each field") {
     std::memset(header.name, 'n', sizeof(header.name));
     std::memset(header.extension, 'e', sizeof(header.extension));
     std::memset(header.modificationDate, 'x', sizeof(header.modificationDate));
-    CHECK(FileNameOf(header) == std::string(16, 'n') + std::string(8, 'e'));
+    CHECK(HandheldNameOf(header) == std::string(16, 'n') + std::string(8, 'e'));
 }
 
 TEST_CASE("names from the handheld are used only when they are plain file names") {

@@ -264,8 +264,8 @@ void HotSyncBench::PutQueued(const std::string& pcName, const std::string& bytes
     REQUIRE_FALSE(data.empty());
     FileHeader header = MakeHeader(pcName, static_cast<DWORD>(bytes.size()), compression);
     OnHandheld([&] {
-        REQUIRE(PutFileDatabase(FileNameOf(header), header, data));
-        REQUIRE(QueueForPc({FileNameOf(header)}));
+        REQUIRE(PutFileDatabase(HandheldNameOf(header), header, data));
+        REQUIRE(QueueForPc({HandheldNameOf(header)}));
     });
     Track(pcName, bytes);
 }

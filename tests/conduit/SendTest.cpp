@@ -145,7 +145,7 @@ TEST_CASE("a sent file becomes a DaTa database of vqKT with its header and 32 76
     FileHeader header = HeaderOf("seventy.bin");
     CHECK(header.compression == 0);
     CHECK(FileSizeOf(header) == 70000);
-    CHECK(FileNameOf(header) == "seventy.bin");
+    CHECK(HandheldNameOf(header) == "seventy.bin");
     CHECK(Entries(sync.outbox()).empty());
     CHECK(session.sentCount == 3);
 }
@@ -370,7 +370,7 @@ TEST_CASE("compressed sending packs with the chosen archiver and sends the archi
         FileHeader header = HeaderOf("report.doc");
         CHECK(header.compression == archiver);
         CHECK(FileSizeOf(header) == data.size());
-        CHECK(FileNameOf(header) == "report.doc");
+        CHECK(HandheldNameOf(header) == "report.doc");
         std::optional<std::string> archive = FileDatabaseData("report.doc");
         REQUIRE(archive);
         CHECK(Unpack(archiver, *archive, "report.doc") == data);

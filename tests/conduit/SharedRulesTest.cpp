@@ -3,6 +3,7 @@
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
 #include "tests/conduit/TestSupport.h"
+#include "win/Paths.h"
 
 #include <doctest/doctest.h>
 
@@ -148,11 +149,19 @@ TEST_CASE("default folders and full folder paths") {
     CHECK(settings::DefaultReceiveFolder("C:\\Kestrin\\\\") == "C:\\Kestrin\\Inbox");
     for (const char* full : {"C:\\", "c:\\Out", "Z:\\tmp\\x", "\\\\server\\share", "\\\\?\\C:\\x"}) {
         CAPTURE(full);
-        CHECK(settings::IsFullFolderPath(full));
+        CHECK(win::IsFullFolderPath(full));
     }
     for (const char* partial :
          {"", "Outbox", "C:", "C:Outbox", "\\Outbox", ".\\Outbox", "..", "1:\\x", "/tmp"}) {
         CAPTURE(partial);
-        CHECK_FALSE(settings::IsFullFolderPath(partial));
+        CHECK_FALSE(win::IsFullFolderPath(partial));
     }
+}
+
+TEST_CASE("names are the same as the file system takes them: letter by letter, whatever the case") {
+    CHECK(win::SameName(std::string("SerialSync.TXT"), std::string("serialsync.txt")));
+    CHECK(win::SameName(std::wstring(L"\u00C9t\u00E9.doc"), std::wstring(L"\u00E9T\u00C9.DOC")));
+    // A soft hyphen is a letter of the name, not a mark to pass over.
+    CHECK_FALSE(win::SameName(std::wstring(L"serial\u00ADsync.txt"), std::wstring(L"serialsync.txt")));
+    CHECK_FALSE(win::SameName(std::string("a.txt"), std::string("a.txt ")));
 }

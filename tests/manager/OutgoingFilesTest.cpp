@@ -3,6 +3,7 @@
 #include "ManagerTestSupport.h"
 #include "settings/OutgoingFolder.h"
 #include "win/FileSystem.h"
+#include "win/Paths.h"
 
 #include <doctest/doctest.h>
 
@@ -34,8 +35,8 @@ TEST_CASE("file-type images: lookup examples and the table's shape") {
 }
 
 TEST_CASE("names, extensions and the reserved name") {
-    CHECK(FileNameOf("C:\\data\\report.doc") == "report.doc");
-    CHECK(FileNameOf("report.doc") == "report.doc");
+    CHECK(win::LastComponentOf("C:\\data\\report.doc") == "report.doc");
+    CHECK(win::LastComponentOf("report.doc") == "report.doc");
     CHECK(ExtensionOf("Report.DOC") == "doc");
     CHECK(ExtensionOf("a.b.Txt") == "txt");
     CHECK(settings::IsReservedName("SerialSync.TXT"));
@@ -59,10 +60,10 @@ TEST_CASE("cell texts: size in kilobytes, date and 12-hour time") {
 }
 
 TEST_CASE("JoinPath puts exactly one backslash between folder and name") {
-    CHECK(JoinPath("", "a.txt") == "a.txt");
-    CHECK(JoinPath("C:\\Out\\", "a.txt") == "C:\\Out\\a.txt");
-    CHECK(JoinPath("C:\\Out", "a.txt") == "C:\\Out\\a.txt");
-    CHECK(JoinPath("C:\\", "a.txt") == "C:\\a.txt");
+    CHECK(win::JoinPath("", "a.txt") == "a.txt");
+    CHECK(win::JoinPath("C:\\Out\\", "a.txt") == "C:\\Out\\a.txt");
+    CHECK(win::JoinPath("C:\\Out", "a.txt") == "C:\\Out\\a.txt");
+    CHECK(win::JoinPath("C:\\", "a.txt") == "C:\\a.txt");
 }
 
 TEST_CASE("an open-file answer gives one path or the folder joined with each name") {
@@ -112,16 +113,16 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
 
 TEST_CASE("relative folders are made full from the start folder; full ones are kept") {
     const std::string base = "C:\\Program Files\\Kestrin";
-    CHECK(FullPathFrom(base, "Outbox") == "C:\\Program Files\\Kestrin\\Outbox");
-    CHECK(FullPathFrom(base, ".\\Outbox\\") == "C:\\Program Files\\Kestrin\\Outbox\\");
-    CHECK(FullPathFrom(base, "..\\Shared") == "C:\\Program Files\\Shared");
-    CHECK(FullPathFrom(base, "\\Data") == "C:\\Data");
-    CHECK(FullPathFrom(base, "c:Inbox") == "C:\\Program Files\\Kestrin\\Inbox");
-    CHECK(FullPathFrom(base, "C:/Data/Out") == "C:\\Data\\Out");
-    CHECK(FullPathFrom("\\\\server\\share\\kestrin", "\\Data") == "\\\\server\\share\\Data");
+    CHECK(win::FullPathFrom(base, "Outbox") == "C:\\Program Files\\Kestrin\\Outbox");
+    CHECK(win::FullPathFrom(base, ".\\Outbox\\") == "C:\\Program Files\\Kestrin\\Outbox\\");
+    CHECK(win::FullPathFrom(base, "..\\Shared") == "C:\\Program Files\\Shared");
+    CHECK(win::FullPathFrom(base, "\\Data") == "C:\\Data");
+    CHECK(win::FullPathFrom(base, "c:Inbox") == "C:\\Program Files\\Kestrin\\Inbox");
+    CHECK(win::FullPathFrom(base, "C:/Data/Out") == "C:\\Data\\Out");
+    CHECK(win::FullPathFrom("\\\\server\\share\\kestrin", "\\Data") == "\\\\server\\share\\Data");
     // A full path is kept exactly as typed.
-    CHECK(FullPathFrom(base, "D:\\Some\\..\\Where\\") == "D:\\Some\\..\\Where\\");
-    CHECK(FullPathFrom(base, "").empty());
+    CHECK(win::FullPathFrom(base, "D:\\Some\\..\\Where\\") == "D:\\Some\\..\\Where\\");
+    CHECK(win::FullPathFrom(base, "").empty());
 }
 
 TEST_CASE("the same folder is recognised however it is spelt") {

@@ -144,14 +144,14 @@ TEST_CASE("the FileHeader puts compression little-endian and the rest big-endian
     handheld::FileHeader back = formats::FileHeaderFromBytes(raw.data());
     CHECK(formats::CompressionOf(back) == 1);
     CHECK(formats::FileSizeOf(back) == 1000);
-    CHECK(formats::FileNameOf(back) == "exactlytwelv.txt");
+    CHECK(formats::HandheldNameOf(back) == "exactlytwelv.txt");
 }
 
 TEST_CASE("fields without a terminating zero are read to the end of the field") {
     BYTE bytes[64];
     std::memset(bytes, 'A', sizeof(bytes));
     handheld::FileHeader header = formats::FileHeaderFromBytes(bytes);
-    CHECK(formats::FileNameOf(header) == std::string(24, 'A'));
+    CHECK(formats::HandheldNameOf(header) == std::string(24, 'A'));
     CHECK(formats::FieldText(header.transferDate, sizeof(header.transferDate)) == std::string(12, 'A'));
 }
 

@@ -3,39 +3,40 @@
 #include "install/CommandLine.h"
 #include "setup/Folders.h"
 #include "setup/SetupApp.h"
+#include "win/Paths.h"
 
 #include <doctest/doctest.h>
 
 TEST_CASE("the parent of a path is cut at its last backslash or colon, whichever lies further right") {
-    CHECK(folders::ParentFolder("C:\\Program Files") == "C:");
-    CHECK(folders::ParentFolder("D:\\a\\b") == "D:\\a");
-    CHECK(folders::ParentFolder("C:") == "C");
-    CHECK(folders::ParentFolder("Kestrin") == "Kestrin");
-    CHECK(folders::ParentFolder("C:name") == "C");
-    CHECK(folders::ParentFolder("\\\\server\\share") == "\\\\server");
-    CHECK(folders::ParentFolder("") == "");
+    CHECK(win::ParentFolder("C:\\Program Files") == "C:");
+    CHECK(win::ParentFolder("D:\\a\\b") == "D:\\a");
+    CHECK(win::ParentFolder("C:") == "C");
+    CHECK(win::ParentFolder("Kestrin") == "Kestrin");
+    CHECK(win::ParentFolder("C:name") == "C");
+    CHECK(win::ParentFolder("\\\\server\\share") == "\\\\server");
+    CHECK(win::ParentFolder("") == "");
 }
 
 TEST_CASE("a folder tree is created level by level from the top, and never from a bare name") {
     testsupport::ScratchFolder scratch("setup-folders");
     const std::string deep = scratch / "one\\two\\three";
 
-    folders::CreateFolderTree(deep + "\\");
+    win::CreateFolderTree(deep + "\\");
     CHECK(FolderExists(scratch / "one"));
     CHECK(FolderExists(scratch / "one\\two"));
     CHECK(FolderExists(deep));
 
     // An existing file in the way: nothing below it, and no report.
     testsupport::WriteBytes(scratch / "file", "x");
-    folders::CreateFolderTree(scratch / "file\\below");
+    win::CreateFolderTree(scratch / "file\\below");
     CHECK_FALSE(FolderExists(scratch / "file\\below"));
 
     CurrentDirectoryScope inScratch(scratch.path());
-    folders::CreateFolderTree("Kestrin");
+    win::CreateFolderTree("Kestrin");
     CHECK_FALSE(FolderExists(scratch / "Kestrin"));
-    folders::CreateFolderTree("");
-    folders::CreateFolderTree("C:");
-    folders::CreateFolderTree("C:\\");
+    win::CreateFolderTree("");
+    win::CreateFolderTree("C:");
+    win::CreateFolderTree("C:\\");
     CHECK(testsupport::Entries(scratch.path()) == std::set<std::string>{"file", "one"});
 }
 
@@ -43,9 +44,9 @@ TEST_CASE("an install folder is made full, keeps a drive root as its letter and 
     testsupport::ScratchFolder scratch("setup-folders");
     CurrentDirectoryScope inScratch(scratch.path());
 
-    CHECK(folders::WithoutTrailingBackslashes("D:\\Tools\\Kestrin\\\\") == "D:\\Tools\\Kestrin");
-    CHECK(folders::WithoutTrailingBackslashes("D:\\") == "D:");
-    CHECK(folders::WithoutTrailingBackslashes("\\\\\\") == "");
+    CHECK(win::WithoutTrailingBackslashes("D:\\Tools\\Kestrin\\\\") == "D:\\Tools\\Kestrin");
+    CHECK(win::WithoutTrailingBackslashes("D:\\") == "D:");
+    CHECK(win::WithoutTrailingBackslashes("\\\\\\") == "");
 
     CHECK(folders::AbsoluteFolder("D:") == "D:");
     CHECK(folders::AbsoluteFolder("C:\\Already\\Full") == "C:\\Already\\Full");

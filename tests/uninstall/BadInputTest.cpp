@@ -2,7 +2,7 @@
 // fails and touches nothing, in the current folder, at the root of its drive or anywhere else.
 #include "UnInstallTestSupport.h"
 
-#include "install/FullPath.h"
+#include "win/Paths.h"
 #include "settings/InstalledLayout.h"
 #include "settings/Settings.h"
 
@@ -73,13 +73,13 @@ TEST_SUITE("bad install paths") {
         for (const char* full : {"C:\\Program Files\\Orvelle\\Kestrin Manager", "d:\\", "D:", "C:\\",
                                  "\\\\server\\share\\Kestrin"}) {
             CAPTURE(full);
-            CHECK(install::IsFullPath(full));
+            CHECK(win::IsFullPath(full));
         }
         for (const char* relative :
              {"", "C", "C:Kestrin", "1:\\Kestrin", "\\Kestrin", "Kestrin", ".\\Kestrin", "..\\Kestrin",
               "\\\\", "\\\\\\server", "\\\\.\\C:", "\\\\?\\C:\\Kestrin", "C:/Kestrin", " C:\\Kestrin"}) {
             CAPTURE(relative);
-            CHECK_FALSE(install::IsFullPath(relative));
+            CHECK_FALSE(win::IsFullPath(relative));
         }
     }
 
