@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "win/FileIdentity.h"
+#include "win/Paths.h"
 
 #include <windows.h>
 
@@ -16,11 +17,6 @@ constexpr const char* kSessionManagerKey = "System\\CurrentControlSet\\Control\\
 constexpr const char* kPendingOperationsValue = "PendingFileRenameOperations";
 // The registrations name files by their NT paths.
 constexpr const char* kNtPathPrefix = "\\??\\";
-
-bool SameText(const std::string& left, const std::string& right) {
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.c_str(), -1, right.c_str(), -1) ==
-           CSTR_EQUAL;
-}
 
 // Replaces the whole section: the profile calls keep repeated keys only when a section is written
 // as one block.
@@ -45,7 +41,7 @@ void CancelWininitDeletions(const char* profileFile, const win::FileIdentity& fi
     std::vector<std::string> kept;
     const size_t keyLength = std::strlen(kDeletionKey);
     for (const std::string& line : lines) {
-        bool deletion = line.size() > keyLength && SameText(line.substr(0, keyLength), kDeletionKey);
+        bool deletion = line.size() > keyLength && win::SameName(line.substr(0, keyLength), kDeletionKey);
         if (!deletion || !NamesFile(line.substr(keyLength), file)) {
             kept.push_back(line);
         }
@@ -148,7 +144,7 @@ void WriteWininitDeletion(const char* profileFile, const std::string& shortPath)
     std::vector<std::string> lines = ReadWininitRenames(profileFile);
     const std::string deletion = kDeletionKey + shortPath;
     for (const std::string& line : lines) {
-        if (SameText(line, deletion)) {
+        if (win::SameName(line, deletion)) {
             return;
         }
     }
