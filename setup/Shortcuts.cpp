@@ -11,7 +11,6 @@
 #include <shlobj.h>
 
 #include <optional>
-#include <vector>
 
 namespace shortcuts {
 
