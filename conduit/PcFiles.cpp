@@ -40,25 +40,20 @@ bool RemoveTree(const std::string& path) {
     return RemoveWideTree(win::ToWide(path));
 }
 
-std::string PathIn(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
-}
-
 std::optional<std::string> PassFolder(const std::optional<std::string>& folder) {
     if (!folder || folder->empty()) {
         return std::nullopt;
     }
-    char full[MAX_PATH] = {};
-    DWORD length = GetFullPathNameA(folder->c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::string full = win::FullPathName(*folder);
+    if (full.empty() || full.size() >= MAX_PATH) {
         return std::nullopt;
     }
     // The limit of a current directory: room for the backslash that ends it.
-    DWORD bare = full[length - 1] == '\\' ? length - 1 : length;
+    const size_t bare = full.back() == '\\' ? full.size() - 1 : full.size();
     if (bare > MAX_PATH - 2 || !win::FolderExists(full)) {
         return std::nullopt;
     }
-    return std::string(full);
+    return full;
 }
 
 namespace {
@@ -106,7 +101,7 @@ bool PrivateFolder::Create(const std::string& folder) {
     Remove();
     RemoveLeftovers(folder);
     for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
-        std::string full = PathIn(folder, settings::WorkingFolderName(index));
+        std::string full = win::JoinPath(folder, settings::WorkingFolderName(index));
         if (full.size() >= MAX_PATH) {
             return false;
         }
@@ -135,7 +130,7 @@ void PrivateFolder::Remove() {
 
 void RemoveLeftovers(const std::string& folder) {
     for (int index = 0; index < settings::kWorkingFolderNames; ++index) {
-        std::string name = PathIn(folder, settings::WorkingFolderName(index));
+        std::string name = win::JoinPath(folder, settings::WorkingFolderName(index));
         if (!win::FolderExists(name)) {
             continue;
         }

@@ -11,9 +11,6 @@
 // Removes a folder with everything in it, read-only files included; true when it is gone.
 bool RemoveTree(const std::string& path);
 
-// The full path of `name` inside `folder`, a full path that may end in a backslash (a drive root).
-std::string PathIn(const std::string& folder, const std::string& name);
-
 // The folder a pass works in, as the full path every name of the pass is joined to; nothing when it
 // is not given, is no existing folder, or is too long to hold a file name.
 std::optional<std::string> PassFolder(const std::optional<std::string>& folder);

@@ -114,7 +114,7 @@ std::string Printable(const std::string& name) {
 // the policy.
 bool MayWrite(const SyncSession& session, const std::string& inbox, const std::string& pcName) {
     WIN32_FIND_DATAA found = {};
-    win::FindHandle existing(FindFirstFileA(PathIn(inbox, pcName).c_str(), &found));
+    win::FindHandle existing(FindFirstFileA(win::JoinPath(inbox, pcName).c_str(), &found));
     if (!existing) {
         return true;
     }
@@ -137,7 +137,7 @@ bool MayWrite(const SyncSession& session, const std::string& inbox, const std::s
 // Gives a whole file of the private folder its name in the incoming folder, replacing the PC's
 // file of that name in one step.
 bool Deliver(SyncSession& session, OwnedFile& file, const std::string& inbox, const std::string& pcName) {
-    std::string target = PathIn(inbox, pcName);
+    std::string target = win::JoinPath(inbox, pcName);
     if (!file.MoveTo(target, true)) {
         LogWarning(pcName, "not received: it cannot be written into the incoming folder");
         return false;

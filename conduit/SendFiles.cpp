@@ -8,6 +8,7 @@
 #include "settings/InstalledLayout.h"
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
+#include "win/Paths.h"
 
 #include <optional>
 #include <vector>
@@ -121,7 +122,7 @@ bool Compress(settings::ArchiverChoice archiver, const std::string& programPath,
         failure = "the conduit's working folder cannot be made";
         return false;
     }
-    std::string original = PathIn(outbox, fileName);
+    std::string original = win::JoinPath(outbox, fileName);
     std::string inside = source.work / fileName;
     if (!CreateHardLinkA(inside.c_str(), original.c_str(), nullptr) &&
         !CopyFileA(original.c_str(), inside.c_str(), TRUE)) {
@@ -138,7 +139,7 @@ bool Compress(settings::ArchiverChoice archiver, const std::string& programPath,
 bool OpenSource(const std::string& outbox, const settings::OutgoingEntry& listed, const FileHeader& header,
                 const std::string& programPath, Source& source, std::string& failure) {
     auto compression = static_cast<settings::ArchiverChoice>(header.compression);
-    std::string name = PathIn(outbox, listed.name);
+    std::string name = win::JoinPath(outbox, listed.name);
     if (compression != settings::NoArchiver) {
         if (!Compress(compression, programPath, outbox, listed.name, source, failure)) {
             return false;
@@ -183,7 +184,7 @@ void SendListed(SyncSession& session, const std::string& outbox, const settings:
         }
         return;
     }
-    if (session.WasReceived(PathIn(outbox, listed.name))) {
+    if (session.WasReceived(win::JoinPath(outbox, listed.name))) {
         LogWarning(listed.name, "not sent: it was received from the handheld in this HotSync");
         return;
     }
@@ -233,7 +234,8 @@ bool ConfirmHandheldOverwrite(const SyncSession& session, const FileHeader& head
     if (existing.kind != HandheldCopy::Whole) {
         return existing.kind != HandheldCopy::Foreign;
     }
-    std::string question = "File " + HandheldNameOf(header) + " already exists on your Palm Device! Overwrite?";
+    std::string question =
+        "File " + HandheldNameOf(header) + " already exists on your Palm Device! Overwrite?";
     return AllowsOverwrite(session.messageBox, session.settings.fromPCToPalm, question);
 }
 
@@ -271,7 +273,7 @@ void SendFile(SyncSession& session, const std::string& outbox, const settings::O
     session.NoteWritten(handheldName);
     source.file.reset();
     source.work.Remove();
-    if (!DeleteFileA(PathIn(outbox, listed.name).c_str())) {
+    if (!DeleteFileA(win::JoinPath(outbox, listed.name).c_str())) {
         LogWarning(listed.name, "sent, but it cannot be deleted from the outgoing folder");
     }
     ++session.sentCount;

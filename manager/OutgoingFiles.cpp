@@ -145,7 +145,7 @@ bool CopyWithoutReplacing(const std::string& source, const std::string& target) 
 
 bool CanCreateFileIn(const std::string& folder) {
     const std::string stem =
-        JoinPath(folder, "~KestrinManager" + std::to_string(GetCurrentProcessId()) + "-");
+        win::JoinPath(folder, "~KestrinManager" + std::to_string(GetCurrentProcessId()) + "-");
     for (int attempt = 0; attempt < 10; ++attempt) {
         // Deleted by the platform when the handle closes.
         win::File probe(CreateFileA((stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE, 0,
