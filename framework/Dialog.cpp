@@ -58,6 +58,10 @@ bool CDialog::OnNotify(const NMHDR&, LRESULT&) {
     return false;
 }
 
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
+    return false;
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
@@ -77,6 +81,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR handled = FALSE;
+    if (OnMessage(message, wParam, lParam, handled)) {
+        return handled;
+    }
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog();

@@ -36,6 +36,9 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // The window is being destroyed; every control still exists.
     virtual void OnDestroy() {}
+    // Sees every message before the handlers above: handle it, set `result` and return true, or
+    // return false to let the dialog go on as usual.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     void BindControl(CWnd& control, int id) const { control.m_hWnd = GetDlgItem(id); }
     bool IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }

@@ -1,7 +1,5 @@
 #include "framework/WinApp.h"
 
-#include "framework/Dialog.h"
-
 namespace {
 CWinApp* theApp = nullptr;
 HINSTANCE resourceHandle = nullptr;
@@ -15,12 +13,6 @@ CWinApp::~CWinApp() {
     if (theApp == this) {
         theApp = nullptr;
     }
-}
-
-void CWinApp::RunMainDialog(CDialog& dialog) {
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-    m_pMainWnd = nullptr;
 }
 
 CWinApp* AfxGetApp() {

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-class CDialog;
 class CWnd;
 
 class CWinApp {
@@ -27,8 +26,13 @@ public:
     CWnd* m_pMainWnd = nullptr;
 
 protected:
-    // Runs a dialog program's dialog modally as the main window.
-    void RunMainDialog(CDialog& dialog);
+    // Runs a dialog program's dialog modally as the main window. (Any dialog with DoModal: the
+    // application knows nothing of the dialog class.)
+    template <class Dialog> void RunMainDialog(Dialog& dialog) {
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = nullptr;
+    }
 };
 
 // The one application object of this module, or null.

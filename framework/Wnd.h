@@ -3,6 +3,8 @@
 // creates.
 #pragma once
 
+#include "win/Handles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -59,31 +61,7 @@ public:
 };
 
 // Owns one GDI object (font, bitmap): deleted with its owner.
-template <class Handle> class CGdiObject {
-public:
-    CGdiObject() = default;
-    explicit CGdiObject(Handle handle) : handle_(handle) {}
-    CGdiObject(CGdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept {
-        reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    ~CGdiObject() { reset(); }
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset(Handle handle = nullptr) {
-        if (handle_ != nullptr) {
-            DeleteObject(handle_);
-        }
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
+template <class Handle> using CGdiObject = win::UniqueHandle<win::GdiObjectTraits<Handle>>;
 
 using CFont = CGdiObject<HFONT>;
 using CBitmap = CGdiObject<HBITMAP>;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
-
 const int kWarningControls[] = {IDC_WARNING_FRAME, IDC_WARNING_MARK, IDC_WARNING_LINE1, IDC_WARNING_LINE2};
 
 // A point font of the screen, then the same description made bold (weight 700).
@@ -41,7 +39,6 @@ BOOL UnInstallDialog::OnInitDialog() {
         EndDialog(IDCANCEL);
         return TRUE;
     }
-    SetWindowSubclass(m_hWnd, RemovalMessageProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     ::PostMessageA(m_hWnd, kRemoveMessage, 0, 0);
     return TRUE;
 }
@@ -53,20 +50,14 @@ void UnInstallDialog::MakeFonts() {
     CWnd(GetDlgItem(IDC_WARNING_MARK)).SetFont(markFont.get());
 }
 
-LRESULT CALLBACK UnInstallDialog::RemovalMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                     UINT_PTR id, DWORD_PTR dialog) {
-    if (message == kRemoveMessage) {
-        // Nothing may leave a window procedure by an exception.
-        try {
-            reinterpret_cast<UnInstallDialog*>(dialog)->OnRemove();
-        } catch (...) {
-        }
-        return 0;
+bool UnInstallDialog::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
+    // Posted only once the user has confirmed.
+    if (message != kRemoveMessage || refused) {
+        return false;
     }
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, RemovalMessageProc, id);
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+    OnRemove();
+    result = TRUE;
+    return true;
 }
 
 void UnInstallDialog::OnRemove() {

@@ -44,10 +44,10 @@ protected:
     void OnCancel() override;
     // Enter: the dialog's only button is "Ok", so Enter ends it the same way.
     void OnOK() override { OnCancel(); }
+    // The removal message starts the removal.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    static LRESULT CALLBACK RemovalMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR id, DWORD_PTR dialog);
     void MakeFonts();
     void OnRemove();
     void ShowMark(int step) const;

@@ -81,6 +81,13 @@ struct LocalMemoryTraits {
     static void close(HLOCAL memory) { LocalFree(memory); }
 };
 
+// A GDI object of one kind (font, bitmap, brush).
+template <class Object> struct GdiObjectTraits {
+    using Handle = Object;
+    static Object invalid() { return nullptr; }
+    static void close(Object object) { DeleteObject(object); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using File = UniqueHandle<FileTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
