@@ -42,6 +42,10 @@ bool PdbReader::Open(const std::string& path, std::string& error) {
     }
     std::setvbuf(file_, nullptr, _IOFBF, kStreamBuffer);
     uint64_t size = 0;
+    return ReadHeader(size, error) && ReadEntries(size, error);
+}
+
+bool PdbReader::ReadHeader(uint64_t& size, std::string& error) {
     uint8_t raw[kHeaderSize];
     if (!FileSize(file_, size)) {
         error = "cannot be read";
@@ -59,6 +63,10 @@ bool PdbReader::Open(const std::string& path, std::string& error) {
         error = "has no valid database name";
         return false;
     }
+    return true;
+}
+
+bool PdbReader::ReadEntries(uint64_t size, std::string& error) {
     uint32_t entriesEnd = header_.EntriesEnd(header_.recordCount);
     if (header_.nextRecordListId != 0 || entriesEnd > size) {
         error = "has a record list that does not fit the file";

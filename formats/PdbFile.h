@@ -33,6 +33,10 @@ public:
     bool ReadBytes(uint64_t offset, void* buffer, size_t size, std::string& error);
 
 private:
+    // The header and the file's size; then the record list, which must fit that size.
+    bool ReadHeader(uint64_t& size, std::string& error);
+    bool ReadEntries(uint64_t size, std::string& error);
+
     std::FILE* file_ = nullptr;
     uint64_t position_ = 0;
     DatabaseHeader header_;

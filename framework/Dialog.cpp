@@ -88,29 +88,10 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog();
-    case WM_COMMAND: {
-        WORD id = LOWORD(wParam);
-        if (OnCommand(id, HIWORD(wParam))) {
-            return TRUE;
-        }
-        if (id == IDOK) {
-            OnOK();
-            return TRUE;
-        }
-        if (id == IDCANCEL) {
-            OnCancel();
-            return TRUE;
-        }
-        return FALSE;
-    }
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
-            return FALSE;
-        }
-        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
+    case WM_COMMAND:
+        return HandleCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY:
+        return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_DESTROY:
         OnDestroy();
         return FALSE;
@@ -121,4 +102,28 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return FALSE;
     }
+}
+
+INT_PTR CDialog::HandleCommand(WORD id, WORD code) {
+    if (OnCommand(id, code)) {
+        return TRUE;
+    }
+    if (id == IDOK) {
+        OnOK();
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CDialog::HandleNotify(const NMHDR& header) {
+    LRESULT result = 0;
+    if (!OnNotify(header, result)) {
+        return FALSE;
+    }
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }

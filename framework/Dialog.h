@@ -49,6 +49,8 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleCommand(WORD id, WORD code);
+    INT_PTR HandleNotify(const NMHDR& header);
 
     // Cuts the window off from this object, so that no message reaches a handler of it any more.
     void Detach();

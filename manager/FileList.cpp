@@ -94,7 +94,8 @@ void ManagerDialog::AddFiles() {
     auto end = std::find(chosen->begin(), chosen->end(), std::string());
     for (auto path = chosen->begin(); path != end; ++path) {
         if (!AddFile(*path)) {
-            ui.ShowMessage(m_hWnd, FolderRefusedMessage(outgoingFolder, win::LastComponentOf(*path), path + 1 != end),
+            ui.ShowMessage(m_hWnd,
+                           FolderRefusedMessage(outgoingFolder, win::LastComponentOf(*path), path + 1 != end),
                            kWarning);
             break;
         }
@@ -104,26 +105,26 @@ void ManagerDialog::AddFiles() {
     }
 }
 
-bool ManagerDialog::AddFile(const std::string& path) {
-    std::string name = win::LastComponentOf(path);
+std::optional<std::string> ManagerDialog::NameRefusal(const std::string& name) const {
     if (settings::IsReservedName(name)) {
-        ui.ShowMessage(
-            m_hWnd,
-            "File " + name +
-                " has a name that Kestrin reserves for its own use, so it was not added to the list.",
-            kWarning);
-        return true;
+        return "File " + name +
+               " has a name that Kestrin reserves for its own use, so it was not added to the list.";
     }
     if (IsListed(name)) {
-        ui.ShowMessage(m_hWnd,
-                       "File " + name + " already exists in the list! Rename the file and try once again.",
-                       kWarning);
-        return true;
+        return "File " + name + " already exists in the list! Rename the file and try once again.";
     }
     // No file name holds '?' or '*': the chooser puts a '?' for each character the code page lacks,
     // and a search would take it as a wildcard.
     if (name.find_first_of("?*") != std::string::npos) {
-        ui.ShowMessage(m_hWnd, HeldBackMessage(name, settings::OutgoingVerdict::NameNotAnsi), kWarning);
+        return HeldBackMessage(name, settings::OutgoingVerdict::NameNotAnsi);
+    }
+    return std::nullopt;
+}
+
+bool ManagerDialog::AddFile(const std::string& path) {
+    std::string name = win::LastComponentOf(path);
+    if (std::optional<std::string> refusal = NameRefusal(name)) {
+        ui.ShowMessage(m_hWnd, *refusal, kWarning);
         return true;
     }
     WIN32_FIND_DATAA entry = {};

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class ManagerDialog : public CDialog {
@@ -48,6 +49,8 @@ private:
     // False when the outgoing folder takes no file at all; any other failure has shown its message.
     bool AddFile(const std::string& path);
     bool IsListed(const std::string& name) const;
+    // The message that refuses a chosen file by its name alone; nothing when the name may be queued.
+    std::optional<std::string> NameRefusal(const std::string& name) const;
     void RemoveFile();
     int SelectedRow() const;
     void SelectFirstRow();

@@ -5,36 +5,13 @@
 #pragma once
 
 #include "setup/Folders.h"
+#include "setup/SetupOutcome.h"
 #include "setup/SetupUi.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <string>
-
-// How an installation ended; a silent installation exits with this number.
-enum class SetupOutcome : int {
-    Installed = 0,
-    BadCommandLine = 1,
-    HotSyncMissing = 2,
-    UnrarNotLoaded = 3,
-    UnrarFunctionsMissing = 4,
-    PackageNotOpened = 5,
-    EntryNotExtracted = 6,
-    PackageHeaderBroken = 7,
-    CondMgrNotLoaded = 8,
-    CondMgrFunctionsMissing = 9,
-    ConduitNotRegistered = 10,
-    DefaultFolderUsed = 11,
-    FoldersNotCreated = 12,
-    SettingsNotWritten = 13,
-    UninstallEntryNotWritten = 14,
-    ShortcutsNotCreated = 15,
-    Cancelled = 16,
-    NotFinished = 17,
-    // The Outbox or the Inbox was made, but not every user may write into it.
-    FolderRightsNotGranted = 18,
-};
 
 // HotSync Manager's folder from Palm Desktop's record of its program; nothing when the key, or a
 // usable "HotSyncPath" (a string that holds a backslash), is missing.
@@ -51,14 +28,6 @@ public:
     virtual void DefaultFolderChosen(const std::string& /*folder*/) {}
     // The user accepted the restart; the request to Windows follows.
     virtual void RestartAccepted() {}
-};
-
-enum class InstallationEnd {
-    Finished,
-    // A failure after which the installation ends without the abort question.
-    Aborted,
-    // A failure after which the user is asked whether to abort; No lets them try again.
-    Failed,
 };
 
 struct InstallationResult {

@@ -2,7 +2,7 @@
 // entry into the install folder.
 #pragma once
 
-#include "setup/Installation.h"
+#include "setup/SetupOutcome.h"
 
 #include <functional>
 #include <optional>

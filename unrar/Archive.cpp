@@ -10,6 +10,8 @@ namespace rar {
 namespace {
 
 constexpr DWORD kBufferSize = 64 * 1024;
+// What TakeFileBlock answers for a block that is passed over.
+constexpr int kPassedOver = -1;
 // How far into a self-extracting archive's program the archive may start.
 constexpr uint64_t kSelfExtractorLimit = 4 * 1024 * 1024;
 constexpr DWORD kKeptAttributes =
@@ -206,30 +208,38 @@ int Archive::ReadHeader() {
             atEnd_ = true;
             break;
         }
-        bool dataFits = dataSize <= size_ - dataAt;
         if (header.type == kFileBlock) {
-            auto entry = ParseFileHeader(header, header_.data());
-            if (!entry) {
-                return ERAR_BAD_DATA;
+            int taken = TakeFileBlock(header, dataAt, dataSize);
+            if (taken != kPassedOver) {
+                return taken;
             }
-            // The rest of a file begun in an earlier volume is shown only to those who ask for it.
-            if ((entry->flags & kFileSplitBefore) && openMode_ != RAR_OM_LIST_INCSPLIT && dataFits) {
-                next_ = dataAt + dataSize;
-                continue;
-            }
-            entry_ = std::move(*entry);
-            dataAt_ = dataAt;
-            // An entry whose data runs past the end is still listed; reading its data, or past it, is 12.
-            next_ = dataFits ? dataAt + dataSize : size_ + 1;
-            haveEntry_ = true;
-            return ERAR_SUCCESS;
+            continue;
         }
-        if (!dataFits) {
+        if (dataSize > size_ - dataAt) {
             return ERAR_BAD_DATA;
         }
         next_ = dataAt + dataSize;
     }
     return ERAR_END_ARCHIVE;
+}
+
+int Archive::TakeFileBlock(const BlockHeader& header, uint64_t dataAt, uint64_t dataSize) {
+    auto entry = ParseFileHeader(header, header_.data());
+    if (!entry) {
+        return ERAR_BAD_DATA;
+    }
+    bool dataFits = dataSize <= size_ - dataAt;
+    // The rest of a file begun in an earlier volume is shown only to those who ask for it.
+    if ((entry->flags & kFileSplitBefore) && openMode_ != RAR_OM_LIST_INCSPLIT && dataFits) {
+        next_ = dataAt + dataSize;
+        return kPassedOver;
+    }
+    entry_ = std::move(*entry);
+    dataAt_ = dataAt;
+    // An entry whose data runs past the end is still listed; reading its data, or past it, is 12.
+    next_ = dataFits ? dataAt + dataSize : size_ + 1;
+    haveEntry_ = true;
+    return ERAR_SUCCESS;
 }
 
 int Archive::CheckUnpackable() const {

@@ -43,6 +43,9 @@ private:
     int ReadMainHeader();
     // Reads and checks the block at `offset` into header_; false when it is cut short or damaged.
     bool ReadBlock(uint64_t offset, BlockHeader& header, uint64_t& dataSize);
+    // Makes the file block's entry the current one (ERAR_SUCCESS), passes over the rest of a
+    // split file, or says that the block is broken.
+    int TakeFileBlock(const BlockHeader& header, uint64_t dataAt, uint64_t dataSize);
     bool Seek(uint64_t offset);
     bool ReadAt(uint64_t offset, void* buffer, DWORD size);
     int CheckUnpackable() const;
