@@ -4,7 +4,7 @@
 #include "conduit/FileHeader.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
-#include "tests/conduit/HotSyncBench.h"
+#include "bench/HotSyncBench.h"
 
 #include <doctest/doctest.h>
 

@@ -6,7 +6,7 @@
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
-#include "tests/conduit/HotSyncBench.h"
+#include "bench/HotSyncBench.h"
 #include "win/FileSystem.h"
 
 #include <doctest/doctest.h>
@@ -240,7 +240,7 @@ TEST_CASE("one handheld name takes one file per HotSync") {
 
     HotSyncRun first = bench.Run({"--answer", "yes"});
     CHECK(first.questions.empty());
-    CHECK(Entries(bench.outbox()).size() == 1);
+    REQUIRE(Entries(bench.outbox()).size() == 1);
     std::string waiting = *Entries(bench.outbox()).begin();
     CHECK(first.Warned(waiting));
     bench.CheckNothingLost();

@@ -125,6 +125,32 @@ TEST_CASE("a self-extracting archive is read past its program; a program without
     CHECK(plain.result() == ERAR_BAD_ARCHIVE);
 }
 
+TEST_CASE("a self-extractor's marker is found across each read-window edge and up to the search limit") {
+    ScratchFolder scratch("unrar-sfx-edges");
+    const std::string archive = Archive({{"a.txt", "across the edge"}});
+    // The scan reads 64 KB windows that overlap by the marker's 7 bytes less one; it looks no
+    // further than the first 4 MB.
+    const size_t window = 64 * 1024, step = window - 7, limit = 4 * 1024 * 1024;
+    struct Placement {
+        size_t markerAt;
+        bool found;
+    };
+    std::vector<Placement> placements = {{limit - 7, true}, {limit - 6, false}, {limit, false}};
+    for (size_t edge : {window, step + window}) {
+        for (size_t before : {7, 6, 3, 1, 0}) {
+            placements.push_back({edge - before, true});
+        }
+    }
+    for (const Placement& placement : placements) {
+        CAPTURE(placement.markerAt);
+        std::string path =
+            PutArchive(scratch.path(), "MZ" + Bytes(placement.markerAt - 2, 13) + archive, "sfx.exe");
+        OpenedArchive opened(path, RAR_OM_LIST);
+        CHECK((opened.handle() != nullptr) == placement.found);
+        CHECK(opened.result() == (placement.found ? ERAR_SUCCESS : ERAR_BAD_ARCHIVE));
+    }
+}
+
 TEST_CASE("an archive without an end block ends cleanly at the end of the file") {
     ScratchFolder scratch("unrar-noend");
     int last = 0;

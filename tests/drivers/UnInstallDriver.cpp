@@ -12,7 +12,7 @@
 //   warning shown|hidden      the warning group
 //   exit <code>               the program's exit code
 // Exits 0 when the program ended, 1 on a time-out or when it could not be started.
-#include "install/tools/DriverWindows.h"
+#include "tests/drivers/DriverWindows.h"
 #include "uninstall/resource.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "tests/conduit/HotSyncBench.h"
+#include "bench/HotSyncBench.h"
 
 #include "conduit/FileHeader.h"
 #include "conduit/PcFiles.h"

@@ -10,7 +10,7 @@
 //   SetupDriver rect              prints the open dialog's window rectangle: left top width height
 //   SetupDriver cancel            presses Cancel on the open dialog, answers the abort question Yes
 //                                 and waits until the dialog has gone
-#include "install/tools/DriverWindows.h"
+#include "tests/drivers/DriverWindows.h"
 #include "setup/resource.h"
 
 #include <windows.h>
