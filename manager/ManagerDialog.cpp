@@ -144,9 +144,13 @@ bool ManagerDialog::OnNotify(const NMHDR& header, LRESULT& result) {
     return false;
 }
 
-void ManagerDialog::OnDestroy() {
+void ManagerDialog::Close(INT_PTR result) {
     SaveSettings();
     RelocateListedFiles();
+    EndDialog(result);
+}
+
+void ManagerDialog::OnDestroy() {
     fileList.SetImageList(nullptr, LVSIL_SMALL);
     tabControl.SetImageList(nullptr);
     fileImages.DeleteImageList();

@@ -24,7 +24,10 @@ protected:
     void DoDataExchange() override;
     bool OnCommand(WORD id, WORD code) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
-    // The close sequence, whichever way the dialog ends.
+    // Done, Enter, Esc and the close box all close the dialog after its closing work.
+    void OnOK() override { Close(IDOK); }
+    void OnCancel() override { Close(IDCANCEL); }
+    // Frees what only the window used.
     void OnDestroy() override;
 
 private:
@@ -40,6 +43,9 @@ private:
     void SetFonts();
     void LoadSettings();
     void SaveSettings();
+    // The closing work: saves the settings, moves the listed files into a changed outgoing folder
+    // and reports what stayed; then the dialog ends with `result`.
+    void Close(INT_PTR result);
 
     // Files page
     void InsertColumns();

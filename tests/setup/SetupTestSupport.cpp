@@ -1,5 +1,7 @@
 #include "SetupTestSupport.h"
 
+#include "win/Paths.h"
+
 #include "framework/WinApp.h"
 #include "install/ProgramGroup.h"
 #include "settings/InstalledLayout.h"
@@ -44,9 +46,7 @@ std::optional<ShortcutInfo> ReadShortcut(const std::string& path) {
                                    reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t wide[MAX_PATH] = {};
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            if (SUCCEEDED(file->Load(win::ToWide(path).c_str(), STGM_READ))) {
                 char target[MAX_PATH] = {}, folder[MAX_PATH] = {}, arguments[MAX_PATH] = {};
                 link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
                 link->GetWorkingDirectory(folder, MAX_PATH);

@@ -8,10 +8,6 @@
 
 namespace testsupport {
 
-std::string Join(const std::string& folder, const std::string& name) {
-    return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
-}
-
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -92,16 +88,6 @@ ScratchFolder::ScratchFolder(const std::string& label) {
 
 ScratchFolder::~ScratchFolder() {
     RemoveTree(holder_);
-}
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -1,13 +1,18 @@
 // Files and folders for the tests: scratch folders, whole-file reads and writes, folder listings.
 #pragma once
 
+#include "win/FileSystem.h"
+#include "win/Paths.h"
+
 #include <optional>
 #include <set>
 #include <string>
 
 namespace testsupport {
 
-std::string Join(const std::string& folder, const std::string& name);
+inline std::string Join(const std::string& folder, const std::string& name) {
+    return win::JoinPath(folder, name);
+}
 // The folder of the running test program.
 std::string ProgramFolder();
 
@@ -16,8 +21,8 @@ std::set<std::string> Entries(const std::string& folder);
 // Removes a folder with everything in it, read-only files included.
 void RemoveTree(const std::string& path);
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
+using win::FileExists;
+using win::FolderExists;
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
