@@ -45,7 +45,7 @@ std::optional<DWORD> KeptChoice(std::optional<DWORD> value, DWORD largest) {
 // Outbox or Inbox moves with the install folder.
 std::optional<std::string> KeptFolder(const std::optional<std::string>& value,
                                       const std::optional<std::string>& previousDefault) {
-    if (!value || !settings::IsFullFolderPath(*value) ||
+    if (!value || !win::IsFullFolderPath(*value) ||
         (previousDefault && SameFolder(*value, *previousDefault))) {
         return std::nullopt;
     }
