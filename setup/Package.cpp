@@ -77,39 +77,96 @@ private:
     RARCloseArchiveFn close_;
 };
 
+// The package's members, in order; the first goes into the HotSync folder.
+constexpr const char* kMembers[] = {layout::kConduitFileName, layout::kManagerFileName,
+                                    layout::kUnInstallFileName, layout::kHandheldAppFileName};
+constexpr size_t kMemberCount = sizeof(kMembers) / sizeof(kMembers[0]);
+constexpr unsigned int kHostUnix = 3;
+
+Failure EntryFailure(int code) {
+    return Failure{ExtractErrorText(code), SetupOutcome::EntryNotExtracted, InstallationEnd::Failed};
+}
+
+// A package that cannot be read to its end is never reported as installed.
+Failure HeaderFailure(int code) {
+    const char* text = code == ERAR_BAD_DATA ? messages::kArchiveHeaderBroken : ExtractErrorText(code);
+    return Failure{text, SetupOutcome::PackageHeaderBroken, InstallationEnd::Aborted};
+}
+
+Failure UnexpectedMembers() {
+    return Failure{messages::kArchiveHeaderBroken, SetupOutcome::PackageMembersUnexpected,
+                   InstallationEnd::Aborted};
+}
+
+bool IsFolderEntry(const RARHeaderData& header) {
+    // An archive made on Unix stores the file's mode, where 0x10 is not the folder bit.
+    const bool folderAttribute = header.HostOS == kHostUnix
+                                     ? (header.FileAttr & 0170000) == 0040000
+                                     : (header.FileAttr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (header.Flags & RHDF_DIRECTORY) != 0 || folderAttribute;
+}
+
+// Whether the entry just read is the plain file expected at 0-based `position`.
+bool IsExpectedMember(const RARHeaderData& header, size_t position) {
+    return position < kMemberCount && lstrcmpiA(header.FileName, kMembers[position]) == 0 &&
+           !IsFolderEntry(header);
+}
+
+// Tests every entry's data (CRC included) and the members' names and kinds, writing nothing.
+std::optional<Failure> CheckEntries(const RarCalls& rar, HANDLE archive) {
+    size_t position = 0;
+    bool asExpected = true;
+    RARHeaderData header = {};
+    int headerResult = ERAR_SUCCESS;
+    while ((headerResult = rar.readHeader(archive, &header)) == ERAR_SUCCESS) {
+        const int tested = rar.processFile(archive, RAR_TEST, nullptr, nullptr);
+        if (tested != ERAR_SUCCESS) {
+            return EntryFailure(tested);
+        }
+        asExpected = asExpected && IsExpectedMember(header, position);
+        ++position;
+    }
+    if (headerResult != ERAR_END_ARCHIVE) {
+        return HeaderFailure(headerResult);
+    }
+    if (!asExpected || position != kMemberCount) {
+        return UnexpectedMembers();
+    }
+    return std::nullopt;
+}
+
 std::optional<Failure> ExtractEntries(const RarCalls& rar, HANDLE archive, const std::string& hotSyncFolder,
                                       const std::string& installFolder,
                                       const std::function<void()>& entryExtracted) {
     const std::string hotSyncDestination = folders::FolderForUse(hotSyncFolder);
     const std::string installDestination = folders::FolderForUse(installFolder);
-    int entry = 1;
+    size_t position = 0;
     RARHeaderData header = {};
-    header.CmtBuf = nullptr;
     int headerResult = ERAR_SUCCESS;
     while ((headerResult = rar.readHeader(archive, &header)) == ERAR_SUCCESS) {
-        const std::string& destination = entry == 1 ? hotSyncDestination : installDestination;
+        // The package was checked, but its file could have been replaced since.
+        if (!IsExpectedMember(header, position)) {
+            return UnexpectedMembers();
+        }
+        const std::string& destination = position == 0 ? hotSyncDestination : installDestination;
         std::vector<char> folder(destination.begin(), destination.end());
         folder.push_back('\0');
-        int extracted = rar.processFile(archive, RAR_EXTRACT, folder.data(), nullptr);
-        ++entry;
+        const int extracted = rar.processFile(archive, RAR_EXTRACT, folder.data(), nullptr);
+        ++position;
         if (extracted != ERAR_SUCCESS) {
-            return Failure{ExtractErrorText(extracted), SetupOutcome::EntryNotExtracted,
-                           InstallationEnd::Failed};
+            return EntryFailure(extracted);
         }
         entryExtracted();
     }
     if (headerResult != ERAR_END_ARCHIVE) {
-        // A package that cannot be read to its end is never reported as installed.
-        const char* text =
-            headerResult == ERAR_BAD_DATA ? messages::kArchiveHeaderBroken : ExtractErrorText(headerResult);
-        return Failure{text, SetupOutcome::PackageHeaderBroken, InstallationEnd::Aborted};
+        return HeaderFailure(headerResult);
     }
-    return std::nullopt;
+    return position == kMemberCount ? std::nullopt : std::optional<Failure>(UnexpectedMembers());
 }
 
-std::optional<Failure> ExtractWith(const RarCalls& rar, const std::string& hotSyncFolder,
-                                   const std::string& installFolder,
-                                   const std::function<void()>& entryExtracted) {
+// Opens the package and hands the open archive to `use`.
+std::optional<Failure> WithPackage(const RarCalls& rar,
+                                   const std::function<std::optional<Failure>(HANDLE)>& use) {
     std::vector<char> packageName(layout::kPackageFileName,
                                   layout::kPackageFileName + strlen(layout::kPackageFileName) + 1);
     RAROpenArchiveData open = {};
@@ -123,7 +180,19 @@ std::optional<Failure> ExtractWith(const RarCalls& rar, const std::string& hotSy
         return Failure{OpenErrorText(open.OpenResult != ERAR_SUCCESS ? open.OpenResult : ERAR_EOPEN),
                        SetupOutcome::PackageNotOpened, InstallationEnd::Failed};
     }
-    return ExtractEntries(rar, archive.get(), hotSyncFolder, installFolder, entryExtracted);
+    return use(archive.get());
+}
+
+// Walks the whole package once before anything is written, then extracts it.
+std::optional<Failure> ExtractWith(const RarCalls& rar, const std::string& hotSyncFolder,
+                                   const std::string& installFolder,
+                                   const std::function<void()>& entryExtracted) {
+    if (auto failure = WithPackage(rar, [&](HANDLE archive) { return CheckEntries(rar, archive); })) {
+        return failure;
+    }
+    return WithPackage(rar, [&](HANDLE archive) {
+        return ExtractEntries(rar, archive, hotSyncFolder, installFolder, entryExtracted);
+    });
 }
 
 } // namespace

@@ -17,8 +17,8 @@ struct Failure {
     InstallationEnd end;
 };
 
-// Unpacks layout::kPackageFileName from the current folder; `entryExtracted` is told after each
-// entry. unrar.dll is loaded for the call and released before it returns.
+// Checks that layout::kPackageFileName in the current folder holds exactly the installed files,
+// whole, then unpacks it; `entryExtracted` is told after each entry. unrar.dll is loaded for the call and released before it returns.
 std::optional<Failure> Extract(const std::string& hotSyncFolder, const std::string& installFolder,
                                const std::function<void()>& entryExtracted);
 

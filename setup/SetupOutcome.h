@@ -24,6 +24,8 @@ enum class SetupOutcome : int {
     NotFinished = 17,
     // The Outbox or the Inbox was made, but not every user may write into it.
     FolderRightsNotGranted = 18,
+    // The package does not hold exactly the installed files.
+    PackageMembersUnexpected = 19,
 };
 
 enum class InstallationEnd {

@@ -1,5 +1,6 @@
 #include "SetupTestSupport.h"
 
+#include "setup/Installation.h"
 #include "setup/resource.h"
 
 #include <doctest/doctest.h>
@@ -35,7 +36,6 @@ struct DialogRun {
 TEST_CASE("a package that cannot be opened or extracted asks whether to abort; No keeps the dialog") {
     SetupWorld world;
     std::string message;
-    int bar = 40;
     SUBCASE("no package: code 15") {
         message = "Cannot open archive";
     }
@@ -55,7 +55,6 @@ TEST_CASE("a package that cannot be opened or extracted asks whether to abort; N
         world.WritePackage({"entry KestrinConduit.dll conduit", "entry KestrinManager.exe manager", "fail 12",
                             "entry Kestrin.prc handheld"});
         message = "CRC error";
-        bar = 58;
     }
     const std::pair<int, const char*> extractionFailures[] = {
         {13, "Bad volume"},        {14, "Unknown archive format"}, {15, "Volume open error"},
@@ -74,15 +73,12 @@ TEST_CASE("a package that cannot be opened or extracted asks whether to abort; N
     CHECK(run.ui.Texts() == std::vector<std::string>{message, kAbort});
     CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
     REQUIRE(run.setup.IsOpen());
-    CHECK(run.setup.BarPosition() == bar);
+    CHECK(run.setup.BarPosition() == 40);
     CheckEarlierStepsKept(run.folder);
     CHECK(world.CondMgrCalls().empty());
     CHECK_FALSE(FolderExists(ProgramGroup()));
-    if (bar == 58) {
-        CHECK(ReadWholeFile(world.hotSyncFolder() + "\\KestrinConduit.dll") == "conduit");
-        CHECK(ReadWholeFile(run.folder + "\\KestrinManager.exe") == "manager");
-        CHECK_FALSE(FileExists(run.folder + "\\Kestrin.prc"));
-    }
+    CHECK(testsupport::Entries(world.hotSyncFolder()) == std::set<std::string>{"condmgr.dll"});
+    CHECK(testsupport::Entries(run.folder) == std::set<std::string>{"Inbox", "Outbox"});
 }
 
 TEST_CASE("after No to the abort question, Yes ends the dialog, and a new Install starts over from 0") {
@@ -92,7 +88,7 @@ TEST_CASE("after No to the abort question, Yes ends the dialog, and a new Instal
     run.ui.answers = {IDNO};
     run.setup.Install();
     REQUIRE(run.setup.IsOpen());
-    CHECK(run.setup.BarPosition() == 58);
+    CHECK(run.setup.BarPosition() == 40);
 
     SUBCASE("then Yes") {
         run.ui.answers = {IDYES};
@@ -119,8 +115,8 @@ TEST_CASE("a broken header during the walk ends the dialog without a question") 
     CHECK(run.ui.Texts() == std::vector<std::string>{"Archive header broken"});
     CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
     CHECK_FALSE(run.setup.IsOpen());
-    CHECK(run.setup.dialog().ProgressPos() == 49);
-    CHECK(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll"));
+    CHECK(run.setup.dialog().ProgressPos() == 40);
+    CHECK_FALSE(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll"));
     CHECK_FALSE(FileExists(run.folder + "\\Kestrin.prc"));
     CHECK(world.CondMgrCalls().empty());
 }
@@ -203,22 +199,59 @@ TEST_CASE("CmInstallCreator failing: no name, no priority, and the installation 
     CHECK_FALSE(run.setup.IsOpen());
 }
 
-TEST_CASE("a package of one entry fills the HotSync folder only; an empty package extracts nothing") {
+TEST_CASE("a package of one entry or none is refused like a broken header, and nothing is extracted") {
     SetupWorld world;
-    int bar = 0;
     SUBCASE("one entry") {
         world.WritePackage({"entry KestrinConduit.dll conduit"});
-        bar = 40 + 9 + 15 + 10;
     }
     SUBCASE("no entries") {
         world.WritePackage({});
-        bar = 40 + 15 + 10;
     }
     DialogRun run(world);
     run.setup.Install();
 
-    CHECK(run.ui.Texts() == std::vector<std::string>{kComplete});
-    CHECK(run.setup.dialog().ProgressPos() == bar);
+    CHECK(run.ui.Texts() == std::vector<std::string>{"Archive header broken"});
+    CHECK_FALSE(run.setup.IsOpen());
+    CHECK(run.setup.dialog().Outcome() == SetupOutcome::PackageMembersUnexpected);
+    CHECK(run.setup.dialog().ProgressPos() == 40);
     CHECK(testsupport::Entries(run.folder) == std::set<std::string>{"Inbox", "Outbox"});
-    CHECK(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll") == (bar > 65));
+    CHECK(testsupport::Entries(world.hotSyncFolder()) == std::set<std::string>{"condmgr.dll"});
+}
+
+TEST_CASE("a package other than the installed files, or damaged, writes nothing into either folder") {
+    const std::string conduit = "entry KestrinConduit.dll conduit",
+                      manager = "entry KestrinManager.exe manager",
+                      uninstall = "entry UnInstall.exe uninstaller", handheld = "entry Kestrin.prc handheld";
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        int exitCode;
+    } packages[] = {
+        {"an extra member", {conduit, manager, uninstall, handheld, "entry readme.txt text"}, 19},
+        {"UnInstall.exe missing", {conduit, manager, handheld}, 19},
+        {"entry 1 named condmgr.dll", {"entry condmgr.dll impostor", manager, uninstall, handheld}, 19},
+        {"a folder named KestrinManager.exe",
+         {conduit, "folder KestrinManager.exe", uninstall, handheld},
+         19},
+        {"members in another order", {conduit, uninstall, manager, handheld}, 19},
+        {"a CRC error in the last entry", {conduit, manager, uninstall, "fail 12"}, 6},
+    };
+    for (const auto& package : packages) {
+        SUBCASE(package.name) {
+            SetupWorld world;
+            world.WritePackage(package.lines);
+            const std::string condmgr = ReadWholeFile(world.hotSyncFolder() + "\\condmgr.dll");
+            testsupport::WriteBytes(world.hotSyncFolder() + "\\KestrinConduit.dll", "working conduit");
+            const std::string folder = world.Path("Kestrin");
+            SilentSetupUi ui;
+
+            CHECK(RunSilentSetup(ui, folder) == package.exitCode);
+            CHECK(ReadWholeFile(world.hotSyncFolder() + "\\condmgr.dll") == condmgr);
+            CHECK(ReadWholeFile(world.hotSyncFolder() + "\\KestrinConduit.dll") == "working conduit");
+            CHECK(testsupport::Entries(world.hotSyncFolder()) ==
+                  std::set<std::string>{"condmgr.dll", "KestrinConduit.dll"});
+            CHECK(testsupport::Entries(folder) == std::set<std::string>{"Inbox", "Outbox"});
+            CHECK(world.CondMgrCalls().empty());
+        }
+    }
 }

@@ -3,7 +3,8 @@
 //   line 1: KESTRIN-TEST-PACKAGE (anything else: the open fails with 13)
 //   open <code>         the open fails with that code
 //   entry <name> <text> an entry; extracting it writes <text> into <folder>\<name>
-//   fail <code>         an entry whose extraction fails with that code
+//   folder <name>       a folder entry; extracting it makes <folder>\<name>
+//   fail <code>         an entry whose test and extraction fail with that code
 //   header <code>       reading the next header fails with that code
 // A missing file fails the open with 15. Built twice: once without RARProcessFile.
 #include "interfaces/unrar/unrar.h"
@@ -69,6 +70,9 @@ extern "C" __declspec(dllexport) int WINAPI RARReadHeader(HANDLE handle, RARHead
     std::string kind, name;
     words >> kind >> name;
     lstrcpynA(header->FileName, name.c_str(), sizeof(header->FileName));
+    const bool folder = kind == "folder";
+    header->Flags = folder ? RHDF_DIRECTORY : 0;
+    header->FileAttr = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     return ERAR_SUCCESS;
 }
 
@@ -79,18 +83,24 @@ extern "C" __declspec(dllexport) int WINAPI
     if (archive->current.rfind("fail ", 0) == 0) {
         return ReadCode(archive->current);
     }
+    if (operation == RAR_TEST) {
+        return ERAR_SUCCESS;
+    }
     if (operation != RAR_EXTRACT || destName != nullptr) {
         return ERAR_UNKNOWN;
     }
     std::istringstream words(archive->current);
     std::string kind, name, text;
     words >> kind >> name;
+    std::string folder = destPath != nullptr ? destPath : "";
+    std::string path = folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+    if (kind == "folder") {
+        return CreateDirectoryA(path.c_str(), nullptr) ? ERAR_SUCCESS : ERAR_ECREATE;
+    }
     std::getline(words, text);
     if (!text.empty() && text[0] == ' ') {
         text.erase(0, 1);
     }
-    std::string folder = destPath != nullptr ? destPath : "";
-    std::string path = folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
     std::ofstream out(path, std::ios::binary);
     if (!out) {
         return ERAR_ECREATE;
