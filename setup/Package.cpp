@@ -5,6 +5,7 @@
 #include "setup/Folders.h"
 #include "setup/SetupMessages.h"
 #include "win/Handles.h"
+#include "win/Paths.h"
 
 #include <utility>
 #include <vector>
@@ -108,7 +109,7 @@ bool IsFolderEntry(const RARHeaderData& header) {
 
 // Whether the entry just read is the plain file expected at 0-based `position`.
 bool IsExpectedMember(const RARHeaderData& header, size_t position) {
-    return position < kMemberCount && lstrcmpiA(header.FileName, kMembers[position]) == 0 &&
+    return position < kMemberCount && win::SameName(std::string(header.FileName), kMembers[position]) &&
            !IsFolderEntry(header);
 }
 
@@ -135,6 +136,24 @@ std::optional<Failure> CheckEntries(const RarCalls& rar, HANDLE archive) {
     return std::nullopt;
 }
 
+// Extracts the entry just read beside its target under a temporary name and moves it over the
+// target only once whole: a failure leaves the file that was there before, and no temporary file.
+int ExtractOver(const RarCalls& rar, HANDLE archive, const std::string& folder, const std::string& target) {
+    char temporary[MAX_PATH] = {};
+    if (GetTempFileNameA(folder.c_str(), "kst", 0, temporary) == 0) {
+        return ERAR_ECREATE;
+    }
+    int extracted = rar.processFile(archive, RAR_EXTRACT, nullptr, temporary);
+    if (extracted == ERAR_SUCCESS &&
+        !MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        extracted = ERAR_ECREATE;
+    }
+    if (extracted != ERAR_SUCCESS) {
+        DeleteFileA(temporary);
+    }
+    return extracted;
+}
+
 std::optional<Failure> ExtractEntries(const RarCalls& rar, HANDLE archive, const std::string& hotSyncFolder,
                                       const std::string& installFolder,
                                       const std::function<void()>& entryExtracted) {
@@ -149,9 +168,8 @@ std::optional<Failure> ExtractEntries(const RarCalls& rar, HANDLE archive, const
             return UnexpectedMembers();
         }
         const std::string& destination = position == 0 ? hotSyncDestination : installDestination;
-        std::vector<char> folder(destination.begin(), destination.end());
-        folder.push_back('\0');
-        const int extracted = rar.processFile(archive, RAR_EXTRACT, folder.data(), nullptr);
+        const int extracted =
+            ExtractOver(rar, archive, destination, win::JoinPath(destination, kMembers[position]));
         ++position;
         if (extracted != ERAR_SUCCESS) {
             return EntryFailure(extracted);

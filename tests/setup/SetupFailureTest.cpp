@@ -255,3 +255,30 @@ TEST_CASE("a package other than the installed files, or damaged, writes nothing 
         }
     }
 }
+
+TEST_CASE(
+    "a reinstallation whose entry cannot be written keeps the file that was there, and no partial one") {
+    SetupWorld world;
+    const std::string folder = world.Path("Kestrin");
+    REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+    testsupport::WriteBytes(world.hotSyncFolder() + "\\KestrinConduit.dll", "working conduit");
+    testsupport::WriteBytes(folder + "\\KestrinManager.exe", "working manager");
+    std::string conduit = "working conduit";
+    SUBCASE("the conduit") {
+        world.WritePackage({"cut KestrinConduit.dll half", "entry KestrinManager.exe manager",
+                            "entry UnInstall.exe uninstaller", "entry Kestrin.prc handheld"});
+    }
+    SUBCASE("the manager, after the conduit was replaced") {
+        world.WritePackage({"entry KestrinConduit.dll conduit", "cut KestrinManager.exe half",
+                            "entry UnInstall.exe uninstaller", "entry Kestrin.prc handheld"});
+        conduit = "conduit";
+    }
+    SilentSetupUi ui;
+
+    CHECK(RunSilentSetup(ui, folder) == 6);
+    CHECK(ReadWholeFile(world.hotSyncFolder() + "\\KestrinConduit.dll") == conduit);
+    CHECK(ReadWholeFile(folder + "\\KestrinManager.exe") == "working manager");
+    CHECK(testsupport::Entries(world.hotSyncFolder()) ==
+          std::set<std::string>{"condmgr.dll", "KestrinConduit.dll"});
+    CHECK(testsupport::Entries(folder) == std::set<std::string>{"Inbox", "KestrinManager.exe", "Outbox"});
+}

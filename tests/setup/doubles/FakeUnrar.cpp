@@ -2,7 +2,8 @@
 // says what each call answers:
 //   line 1: KESTRIN-TEST-PACKAGE (anything else: the open fails with 13)
 //   open <code>         the open fails with that code
-//   entry <name> <text> an entry; extracting it writes <text> into <folder>\<name>
+//   entry <name> <text> an entry; extracting it writes <text> into <folder>\<name>, or DestName
+//   cut <name> <text>   an entry that tests whole; extracting it writes <text>, then fails with 19
 //   folder <name>       a folder entry; extracting it makes <folder>\<name>
 //   fail <code>         an entry whose test and extraction fail with that code
 //   header <code>       reading the next header fails with that code
@@ -86,7 +87,7 @@ extern "C" __declspec(dllexport) int WINAPI
     if (operation == RAR_TEST) {
         return ERAR_SUCCESS;
     }
-    if (operation != RAR_EXTRACT || destName != nullptr) {
+    if (operation != RAR_EXTRACT) {
         return ERAR_UNKNOWN;
     }
     std::istringstream words(archive->current);
@@ -94,6 +95,9 @@ extern "C" __declspec(dllexport) int WINAPI
     words >> kind >> name;
     std::string folder = destPath != nullptr ? destPath : "";
     std::string path = folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+    if (destName != nullptr) {
+        path = destName;
+    }
     if (kind == "folder") {
         return CreateDirectoryA(path.c_str(), nullptr) ? ERAR_SUCCESS : ERAR_ECREATE;
     }
@@ -106,6 +110,9 @@ extern "C" __declspec(dllexport) int WINAPI
         return ERAR_ECREATE;
     }
     out << text;
+    if (kind == "cut") {
+        return ERAR_EWRITE;
+    }
     return out ? ERAR_SUCCESS : ERAR_EWRITE;
 }
 #endif
