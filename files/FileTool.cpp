@@ -136,6 +136,40 @@ bool FileTool::PrepareOutputFolder() {
     return false;
 }
 
+namespace {
+
+// The header record of a packed file: its size, dates, name and how the bytes that follow travel.
+formats::FileHeader PackedHeader(const SourceFile& source, const formats::HandheldName& name, bool zip) {
+    formats::FileHeader header = {};
+    formats::SetCompression(header, zip ? formats::kZipArchive : formats::kNotCompressed);
+    formats::SetFileSize(header, static_cast<uint32_t>(source.size));
+    formats::SetModification(header, source.lastWrite);
+    formats::SetTransfer(header, LocalNow());
+    formats::SetName(header, name);
+    return header;
+}
+
+} // namespace
+
+std::string FileTool::CopyIntoRecords(const std::string& path, std::FILE* in, uint64_t total,
+                                      formats::PdbWriter& writer) {
+    std::vector<char> piece(kCopyPiece);
+    for (uint64_t done = 0; done < total;) {
+        size_t size = static_cast<size_t>(std::min<uint64_t>(piece.size(), total - done));
+        if (std::fread(piece.data(), 1, size, in) != size) {
+            return "changed or could not be read while it was packed";
+        }
+        if (!writer.WriteData(piece.data(), size)) {
+            return "cannot be written into " + options_.outputFolder;
+        }
+        done += size;
+        if (total > kProgressThreshold) {
+            observer_.Progress(path, done, total);
+        }
+    }
+    return std::fgetc(in) != EOF ? "changed while it was packed" : std::string();
+}
+
 bool FileTool::Pack(const std::string& path) {
     SourceFile source;
     if (!ReadSourceFile(path, source)) {
@@ -177,13 +211,7 @@ bool FileTool::Pack(const std::string& path) {
     }
     std::setvbuf(in.get(), nullptr, _IONBF, 0);
 
-    formats::FileHeader header = {};
-    formats::SetCompression(header, options_.zip ? formats::kZipArchive : formats::kNotCompressed);
-    formats::SetFileSize(header, static_cast<uint32_t>(source.size));
-    formats::SetModification(header, source.lastWrite);
-    formats::SetTransfer(header, LocalNow());
-    formats::SetName(header, handheldName);
-
+    const formats::FileHeader header = PackedHeader(source, handheldName, options_.zip);
     TempFile out(options_.outputFolder);
     formats::PdbWriter writer;
     if (!out.Create() ||
@@ -193,24 +221,9 @@ bool FileTool::Pack(const std::string& path) {
         observer_.Failed(path, "cannot be written into " + options_.outputFolder);
         return false;
     }
-    std::vector<char> piece(kCopyPiece);
-    for (uint64_t done = 0; done < transferred.size;) {
-        size_t size = static_cast<size_t>(std::min<uint64_t>(piece.size(), transferred.size - done));
-        if (std::fread(piece.data(), 1, size, in.get()) != size) {
-            observer_.Failed(path, "changed or could not be read while it was packed");
-            return false;
-        }
-        if (!writer.WriteData(piece.data(), size)) {
-            observer_.Failed(path, "cannot be written into " + options_.outputFolder);
-            return false;
-        }
-        done += size;
-        if (transferred.size > kProgressThreshold) {
-            observer_.Progress(path, done, transferred.size);
-        }
-    }
-    if (std::fgetc(in.get()) != EOF) {
-        observer_.Failed(path, "changed while it was packed");
+    const std::string copyError = CopyIntoRecords(path, in.get(), transferred.size, writer);
+    if (!copyError.empty()) {
+        observer_.Failed(path, copyError);
         return false;
     }
     if (!out.Close()) {
@@ -342,6 +355,34 @@ bool FileTool::Unpack(const std::string& path) {
     return Expand(path, data.path(), expected);
 }
 
+namespace {
+
+// Writes the archive's current entry into `out`; the reason of a failure, or "".
+std::string ExpandInto(ArchiveReader& archive, TempFile& out, const std::string& folder, uint64_t limit,
+                       uint64_t& size, uint64_t& total) {
+    std::vector<char> piece(1 << 16);
+    std::string error;
+    long long read = 0;
+    while ((read = archive.Read(piece.data(), piece.size(), error)) > 0) {
+        size += static_cast<uint64_t>(read);
+        total += static_cast<uint64_t>(read);
+        // The header gives the file's size: an archive that expands beyond it is refused.
+        if (total > limit) {
+            return "its archive expands beyond the " + std::to_string(limit) + " bytes its header gives";
+        }
+        if (std::fwrite(piece.data(), 1, static_cast<size_t>(read), out.file()) !=
+            static_cast<size_t>(read)) {
+            return "cannot be written into " + folder;
+        }
+    }
+    if (read < 0) {
+        return error.empty() ? "its archive cannot be read" : error;
+    }
+    return out.Close() ? std::string() : "cannot be written into " + folder;
+}
+
+} // namespace
+
 bool FileTool::Expand(const std::string& path, const std::string& archivePath, uint64_t limit) {
     ArchiveReader archive;
     std::string error;
@@ -353,60 +394,48 @@ bool FileTool::Expand(const std::string& path, const std::string& archivePath, u
     bool isFile = false;
     bool whole = true;
     uint64_t total = 0;
-    std::vector<char> piece(1 << 16);
     while (archive.Next(name, isFile, error)) {
-        if (!isFile || !formats::IsSafeFileName(name)) {
-            observer_.Failed(path, "its archive holds " + Quoted(name) +
-                                       ", which is not a plain file name; not written");
-            whole = false;
-            continue;
-        }
-        std::string target = JoinPath(options_.outputFolder, name);
-        if (!options_.overwrite && PathExists(target)) {
-            observer_.Failed(path, ExistsReason(target));
-            whole = false;
-            continue;
-        }
-        TempFile out(options_.outputFolder);
-        if (!out.Create()) {
-            observer_.Failed(path, "cannot be written into " + options_.outputFolder);
+        const EntryEnd end = ExpandEntry(path, archive, name, isFile, limit, total);
+        if (end == EntryEnd::Stopped) {
             return false;
         }
-        uint64_t size = 0;
-        long long read = 0;
-        while ((read = archive.Read(piece.data(), piece.size(), error)) > 0) {
-            size += static_cast<uint64_t>(read);
-            total += static_cast<uint64_t>(read);
-            // The header gives the file's size: an archive that expands beyond it is refused.
-            if (total > limit) {
-                observer_.Failed(path, "its archive expands beyond the " + std::to_string(limit) +
-                                           " bytes its header gives");
-                return false;
-            }
-            if (std::fwrite(piece.data(), 1, static_cast<size_t>(read), out.file()) !=
-                static_cast<size_t>(read)) {
-                observer_.Failed(path, "cannot be written into " + options_.outputFolder);
-                return false;
-            }
-        }
-        if (read < 0 || !out.Close()) {
-            observer_.Failed(path, read < 0 ? error : "cannot be written into " + options_.outputFolder);
-            return false;
-        }
-        Placed placed = out.PlaceAs(target, options_.overwrite);
-        if (placed != Placed::Done) {
-            observer_.Failed(path,
-                             placed == Placed::Exists ? ExistsReason(target) : "cannot be named " + target);
-            whole = false;
-            continue;
-        }
-        observer_.Done("unpacked " + path + " into " + target + " (" + std::to_string(size) + " bytes)");
+        whole = whole && end == EntryEnd::Written;
     }
     if (!error.empty()) {
         observer_.Failed(path, error);
         return false;
     }
     return whole;
+}
+
+FileTool::EntryEnd FileTool::ExpandEntry(const std::string& path, ArchiveReader& archive,
+                                         const std::string& name, bool isFile, uint64_t limit,
+                                         uint64_t& total) {
+    if (!isFile || !formats::IsSafeFileName(name)) {
+        observer_.Failed(path, "its archive holds " + Quoted(name) +
+                                   ", which is not a plain file name; not written");
+        return EntryEnd::Skipped;
+    }
+    std::string target = JoinPath(options_.outputFolder, name);
+    if (!options_.overwrite && PathExists(target)) {
+        observer_.Failed(path, ExistsReason(target));
+        return EntryEnd::Skipped;
+    }
+    TempFile out(options_.outputFolder);
+    uint64_t size = 0;
+    std::string error = out.Create() ? ExpandInto(archive, out, options_.outputFolder, limit, size, total)
+                                     : "cannot be written into " + options_.outputFolder;
+    if (!error.empty()) {
+        observer_.Failed(path, error);
+        return EntryEnd::Stopped;
+    }
+    Placed placed = out.PlaceAs(target, options_.overwrite);
+    if (placed != Placed::Done) {
+        observer_.Failed(path, placed == Placed::Exists ? ExistsReason(target) : "cannot be named " + target);
+        return EntryEnd::Skipped;
+    }
+    observer_.Done("unpacked " + path + " into " + target + " (" + std::to_string(size) + " bytes)");
+    return EntryEnd::Written;
 }
 
 bool FileTool::Queue(const std::vector<std::string>& names, const std::string& outputPath) {

@@ -4,11 +4,16 @@
 // name only when it is whole.
 #pragma once
 
+#include "formats/PdbFile.h"
+
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace files {
+
+class ArchiveReader;
 
 struct ToolOptions {
     std::string outputFolder = ".";
@@ -51,7 +56,15 @@ public:
     bool PrepareOutputFolder();
 
 private:
+    enum class EntryEnd { Written, Skipped, Stopped };
+
     bool Expand(const std::string& path, const std::string& archivePath, uint64_t limit);
+    // Writes one entry of an expanding archive under its own name in the output folder.
+    EntryEnd ExpandEntry(const std::string& path, ArchiveReader& archive, const std::string& name,
+                         bool isFile, uint64_t limit, uint64_t& total);
+    // Copies `total` bytes of `in` into the database's data records; the reason of a failure, or "".
+    std::string CopyIntoRecords(const std::string& path, std::FILE* in, uint64_t total,
+                                formats::PdbWriter& writer);
 
     ToolOptions options_;
     ToolObserver& observer_;
