@@ -24,6 +24,8 @@ constexpr size_t kStreamBuffer = 1 << 20;
 // Data is copied in pieces of 32 records: the records of a file lie one after the other.
 constexpr size_t kCopyPiece = 32 * kDataRecordSize;
 
+} // namespace
+
 // A temporary file in the output folder: given its real name only when whole, removed otherwise.
 class TempFile {
 public:
@@ -81,7 +83,8 @@ private:
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+namespace {
 
 std::string ExistsReason(const std::string& target) {
     return target + " already exists (--overwrite replaces it)";
@@ -170,64 +173,83 @@ std::string FileTool::CopyIntoRecords(const std::string& path, std::FILE* in, ui
     return std::fgetc(in) != EOF ? "changed while it was packed" : std::string();
 }
 
-bool FileTool::Pack(const std::string& path) {
-    SourceFile source;
+bool FileTool::PlanPack(const std::string& path, SourceFile& source, formats::HandheldName& name,
+                        std::string& target) {
     if (!ReadSourceFile(path, source)) {
         observer_.Failed(path, "is not a file that can be read");
         return false;
     }
-    std::string fileName = BaseName(path);
-    formats::HandheldName handheldName = formats::MakeHandheldName(fileName);
-    std::string databaseName = handheldName.name + handheldName.extension;
+    name = formats::MakeHandheldName(BaseName(path));
     if (source.size > 0xFFFFFFFFull) {
         observer_.Failed(path, "is 4 GB or larger: its size does not fit a file header");
         return false;
     }
-    std::string target = JoinPath(options_.outputFolder, databaseName + ".pdb");
+    target = JoinPath(options_.outputFolder, name.name + name.extension + ".pdb");
     if (!options_.overwrite && PathExists(target)) {
         observer_.Failed(path, ExistsReason(target));
         return false;
     }
-    std::string error;
+    return true;
+}
+
+std::string FileTool::OpenTransferred(const std::string& path, TempFile& archive, InputFile& in,
+                                      SourceFile& transferred) {
     // With --zip the bytes that travel are those of a zip archive of the file.
-    TempFile archive(options_.outputFolder);
     std::string transferredPath = path;
     if (options_.zip) {
-        if (!archive.Create() || !WriteZip(path, fileName, archive.file(), error) || !archive.Close()) {
-            observer_.Failed(path, error.empty() ? "its zip archive cannot be written" : error);
-            return false;
+        std::string error;
+        if (!archive.Create() || !WriteZip(path, BaseName(path), archive.file(), error) || !archive.Close()) {
+            return error.empty() ? "its zip archive cannot be written" : error;
         }
         transferredPath = archive.path();
     }
-    InputFile in(std::fopen(transferredPath.c_str(), "rb"));
-    SourceFile transferred;
+    in.reset(std::fopen(transferredPath.c_str(), "rb"));
     if (!in || !ReadSourceFile(transferredPath, transferred)) {
-        observer_.Failed(path, "cannot be opened");
-        return false;
+        return "cannot be opened";
     }
     if (transferred.size > formats::kMaxTransferBytes) {
-        observer_.Failed(path, "is too large for a file database (at most 65 535 records of 32 768 bytes)");
-        return false;
+        return "is too large for a file database (at most 65 535 records of 32 768 bytes)";
     }
     std::setvbuf(in.get(), nullptr, _IONBF, 0);
+    return std::string();
+}
 
-    const formats::FileHeader header = PackedHeader(source, handheldName, options_.zip);
-    TempFile out(options_.outputFolder);
+std::string FileTool::WriteFileDatabase(const std::string& path, std::FILE* in, uint64_t size,
+                                        const formats::FileHeader& header, const std::string& databaseName,
+                                        TempFile& out) {
     formats::PdbWriter writer;
     if (!out.Create() ||
-        !writer.Begin(out.file(), FileDatabaseHeader(databaseName), FileRecordSizes(transferred.size),
+        !writer.Begin(out.file(), FileDatabaseHeader(databaseName), FileRecordSizes(size),
                       formats::kRecordDirty) ||
         !writer.WriteRecord(&header, sizeof(header))) {
-        observer_.Failed(path, "cannot be written into " + options_.outputFolder);
+        return "cannot be written into " + options_.outputFolder;
+    }
+    const std::string error = CopyIntoRecords(path, in, size, writer);
+    if (!error.empty()) {
+        return error;
+    }
+    return out.Close() ? std::string() : "cannot be written into " + options_.outputFolder;
+}
+
+bool FileTool::Pack(const std::string& path) {
+    SourceFile source;
+    formats::HandheldName handheldName;
+    std::string target;
+    if (!PlanPack(path, source, handheldName, target)) {
         return false;
     }
-    const std::string copyError = CopyIntoRecords(path, in.get(), transferred.size, writer);
-    if (!copyError.empty()) {
-        observer_.Failed(path, copyError);
-        return false;
+    const std::string databaseName = handheldName.name + handheldName.extension;
+    TempFile archive(options_.outputFolder);
+    TempFile out(options_.outputFolder);
+    InputFile in;
+    SourceFile transferred;
+    std::string error = OpenTransferred(path, archive, in, transferred);
+    if (error.empty()) {
+        error = WriteFileDatabase(path, in.get(), transferred.size,
+                                  PackedHeader(source, handheldName, options_.zip), databaseName, out);
     }
-    if (!out.Close()) {
-        observer_.Failed(path, "cannot be written into " + options_.outputFolder);
+    if (!error.empty()) {
+        observer_.Failed(path, error);
         return false;
     }
     Placed placed = out.PlaceAs(target, options_.overwrite);

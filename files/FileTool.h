@@ -4,16 +4,22 @@
 // name only when it is whole.
 #pragma once
 
+#include "formats/FileDatabase.h"
 #include "formats/PdbFile.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace files {
 
 class ArchiveReader;
+class TempFile;
+struct FileCloser;
+struct SourceFile;
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 struct ToolOptions {
     std::string outputFolder = ".";
@@ -62,6 +68,16 @@ private:
     // Writes one entry of an expanding archive under its own name in the output folder.
     EntryEnd ExpandEntry(const std::string& path, ArchiveReader& archive, const std::string& name,
                          bool isFile, uint64_t limit, uint64_t& total);
+    // Reads the file to pack and settles the database file's path; false when it cannot be packed.
+    bool PlanPack(const std::string& path, SourceFile& source, formats::HandheldName& name,
+                  std::string& target);
+    // Opens the bytes that travel (the file, or with --zip a zip archive of it in `archive`).
+    std::string OpenTransferred(const std::string& path, TempFile& archive, InputFile& in,
+                                SourceFile& transferred);
+    // Writes the header record and the data records into `out` and closes it.
+    std::string WriteFileDatabase(const std::string& path, std::FILE* in, uint64_t size,
+                                  const formats::FileHeader& header, const std::string& databaseName,
+                                  TempFile& out);
     // Copies `total` bytes of `in` into the database's data records; the reason of a failure, or "".
     std::string CopyIntoRecords(const std::string& path, std::FILE* in, uint64_t total,
                                 formats::PdbWriter& writer);
