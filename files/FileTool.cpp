@@ -118,6 +118,14 @@ formats::DatabaseHeader FileDatabaseHeader(const std::string& name) {
     return header;
 }
 
+// The header of the handheld application's queue database.
+formats::DatabaseHeader QueueDatabaseHeader() {
+    formats::DatabaseHeader header = FileDatabaseHeader(formats::kQueueDatabaseName);
+    header.type = formats::kQueueDatabaseType;
+    header.version = 0;
+    return header;
+}
+
 // Record sizes of a file database: the header, then the transferred bytes in records of 32 768.
 std::vector<uint32_t> FileRecordSizes(uint64_t transferred) {
     std::vector<uint32_t> sizes{formats::kFileHeaderSize};
@@ -479,13 +487,10 @@ bool FileTool::Queue(const std::vector<std::string>& names, const std::string& o
     }
     std::string folder = outputPath.substr(0, outputPath.size() - BaseName(outputPath).size());
     TempFile out(folder.empty() ? "." : folder);
-    formats::DatabaseHeader header = FileDatabaseHeader(formats::kQueueDatabaseName);
-    header.type = formats::kQueueDatabaseType;
-    header.version = 0;
     uint8_t count[4];
     formats::PutBE32(count, static_cast<uint32_t>(names.size()));
     formats::PdbWriter writer;
-    bool ok = out.Create() && writer.Begin(out.file(), header, sizes, formats::kRecordDirty) &&
+    bool ok = out.Create() && writer.Begin(out.file(), QueueDatabaseHeader(), sizes, formats::kRecordDirty) &&
               writer.WriteRecord(count, sizeof(count));
     for (const std::string& name : names) {
         ok = ok && writer.WriteRecord(name.c_str(), static_cast<uint32_t>(name.size() + 1));
