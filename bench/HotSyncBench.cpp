@@ -39,12 +39,6 @@ struct Tally {
 };
 Tally tally;
 
-std::string CurrentDirectory() {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
-    return current;
-}
-
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -316,19 +310,6 @@ void HotSyncBench::CheckHandheldWhole() const {
         std::unique_ptr<palm::Database> database;
         CHECK(handheld.Open(name, database) == palm::Status::Ok);
     }
-}
-
-std::string MakeArchive(settings::ArchiverChoice archiver, const std::string& innerName,
-                        const std::string& data) {
-    ScratchFolder folder("pack");
-    std::string previous = CurrentDirectory();
-    SetCurrentDirectoryA(folder.path().c_str());
-    WriteBytes(innerName, data);
-    bool packed = archiver == settings::WinZip ? archive::PackZip("archive", innerName)
-                                               : archive::PackRar("archive", innerName);
-    std::string bytes = packed ? ReadBytes("archive").value_or("") : "";
-    SetCurrentDirectoryA(previous.c_str());
-    return bytes;
 }
 
 } // namespace end_to_end

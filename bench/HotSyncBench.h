@@ -82,10 +82,6 @@ private:
     std::vector<TrackedFile> tracked_;
 };
 
-// The archive bytes the test archiver makes of one file.
-std::string MakeArchive(settings::ArchiverChoice archiver, const std::string& innerName,
-                        const std::string& data);
-
 // Counted over the whole run of the suite and printed at its end.
 void CountCase();
 

@@ -16,30 +16,10 @@ using namespace transfer_test;
 
 namespace {
 
-std::string CurrentDirectory() {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
-    return current;
-}
-
 // A file database as the handheld application leaves it, queued for the PC.
 void PutAndQueue(const std::string& pcName, const std::string& data) {
     REQUIRE(PutFileDatabase(pcName, MakeHeader(pcName, static_cast<DWORD>(data.size())), data));
     REQUIRE(QueueForPc({pcName}));
-}
-
-// Packs `data` as `innerName` with the stand-in's format and returns the archive's bytes.
-std::string MakeArchive(settings::ArchiverChoice archiver, const std::string& innerName,
-                        const std::string& data) {
-    ScratchFolder folder("pack");
-    std::string previous = CurrentDirectory();
-    SetCurrentDirectoryA(folder.path().c_str());
-    WriteBytes(innerName, data);
-    bool packed = archiver == settings::WinZip ? archive::PackZip("archive", innerName)
-                                               : archive::PackRar("archive", innerName);
-    std::string bytes = packed ? ReadBytes("archive").value_or("") : "";
-    SetCurrentDirectoryA(previous.c_str());
-    return bytes;
 }
 
 } // namespace

@@ -18,12 +18,6 @@ using namespace transfer_test;
 
 namespace {
 
-std::string CurrentDirectory() {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
-    return current;
-}
-
 std::vector<size_t> RecordSizes(const std::string& name) {
     std::vector<size_t> sizes;
     for (const std::string& record : ReadRecords(name).value_or(std::vector<std::string>())) {

@@ -3,6 +3,7 @@
 #include "conduit/SyncDriver.h"
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "tests/archivers/ArchiveFormats.h"
 
 #include <doctest/doctest.h>
 
@@ -335,6 +336,16 @@ std::set<std::string> TransferFixture::PcEntries() const {
         it = it->rfind("handheld", 0) == 0 ? entries.erase(it) : std::next(it);
     }
     return entries;
+}
+
+std::string MakeArchive(settings::ArchiverChoice archiver, const std::string& innerName,
+                        const std::string& data) {
+    ScratchFolder folder("pack");
+    testsupport::CurrentDirectoryScope inFolder(folder.path());
+    testsupport::WriteBytes(innerName, data);
+    bool packed = archiver == settings::WinZip ? archive::PackZip("archive", innerName)
+                                               : archive::PackRar("archive", innerName);
+    return packed ? testsupport::ReadBytes("archive").value_or("") : "";
 }
 
 } // namespace transfer_test

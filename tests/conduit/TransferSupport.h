@@ -28,6 +28,7 @@ inline void ReceiveFiles() {
 
 // Deterministic bytes that differ from file to file.
 std::string Pattern(size_t size, unsigned seed = 1);
+using testsupport::CurrentDirectory;
 using testsupport::Entries;
 using testsupport::Join;
 using testsupport::ProgramFolder;
@@ -152,5 +153,9 @@ private:
     ScratchFolder scratch_;
     std::string previousDirectory_;
 };
+
+// The archive bytes the test archiver makes of one file, packed as `innerName`.
+std::string MakeArchive(settings::ArchiverChoice archiver, const std::string& innerName,
+                        const std::string& data);
 
 } // namespace transfer_test

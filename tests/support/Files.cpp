@@ -94,10 +94,13 @@ std::string ReadWholeFile(const std::string& path) {
     return ReadBytes(path).value_or("<missing>");
 }
 
-CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {
+std::string CurrentDirectory() {
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof(current), current);
-    previous_ = current;
+    return current;
+}
+
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) : previous_(CurrentDirectory()) {
     SetCurrentDirectoryA(folder.c_str());
 }
 

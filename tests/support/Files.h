@@ -29,6 +29,9 @@ std::optional<std::string> ReadBytes(const std::string& path);
 // The file's content, or "<missing>".
 std::string ReadWholeFile(const std::string& path);
 
+// The process's current directory.
+std::string CurrentDirectory();
+
 // Changes the current directory for as long as it lives.
 class CurrentDirectoryScope {
 public:
