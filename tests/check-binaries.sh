@@ -17,6 +17,11 @@ imports() {
     dll != "" && $1 ~ /^[0-9a-f]+$/ { print dll, ($3 == "<none>" ? "#" $2 : $3) }'
 }
 
+# The version resource's strings, as UTF-8.
+version_texts() {
+  wrestool -x --raw --type=16 "$1" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0'
+}
+
 exports() {
   "$objdump" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && NF == 0 { on = 0 }
     on { print $NF }' | sort
@@ -24,7 +29,7 @@ exports() {
 
 for binary in "$bin"/*.exe "$bin"/*.dll; do
   [ -e "$binary" ] || continue
-  if imports "$binary" | grep -qiE '^(libgcc|libstdc|libwinpthread)'; then
+  if grep -qiE '^(libgcc|libstdc|libwinpthread)' <<<"$(imports "$binary")"; then
     fail "$(basename "$binary") imports a MinGW runtime DLL"
   fi
 done
@@ -35,13 +40,12 @@ resources=$(wrestool -l "$uninstall" 2>/dev/null)
 grep -q -- '--type=5 --name=102 ' <<<"$resources" || fail "UnInstall.exe has no dialog template 102"
 grep -q -- '--type=14 --name=128 ' <<<"$resources" || fail "UnInstall.exe has no icon group 128"
 grep -q -- '--type=16 ' <<<"$resources" || fail "UnInstall.exe has no version resource"
-if imports "$uninstall" | grep -qi '^condmgr\.dll '; then
+if grep -qi '^condmgr\.dll ' <<<"$(imports "$uninstall")"; then
   fail "UnInstall.exe imports condmgr.dll"
 fi
 [ -n "$(imports "$uninstall")" ] || fail "UnInstall.exe: no import table read"
 for text in "Kestrin uninstallator" "Kestrin UnInstall" "UnInstall.EXE"; do
-  wrestool -x --raw --type=16 "$uninstall" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
-    grep -qF "$text" || fail "UnInstall.exe version resource lacks \"$text\""
+  grep -qF "$text" <<<"$(version_texts "$uninstall")" || fail "UnInstall.exe version resource lacks \"$text\""
 done
 
 conduit="$bin/KestrinConduit.dll"
@@ -55,7 +59,7 @@ for needed in "SYNC20.dll #22" "SYNC20.dll #23" "SYNC20.dll SyncReadAppPreferenc
   grep -qx "$needed" <<<"$conduit_imports" || fail "KestrinConduit.dll does not import $needed"
 done
 # Palm's ordinal-only calls must never be imported by a name our own builds happen to know.
-if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -qE ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
+if grep -E '^(SYNC20|HSLOG20|PalmCmn)\.dll ' <<<"$conduit_imports" | grep -E ' (Emu|SyncRegister|SyncUnRegister|SyncOpenDB|SyncCreateDB|SyncCloseDB|SyncDeleteDB|SyncWriteRec|SyncReadRecordByIndex|LogAddEntry|PalmLoad|PalmFree)'; then
   fail "KestrinConduit.dll imports an ordinal-only Palm call by name"
 fi
 
@@ -103,12 +107,11 @@ read -r -a icon_bytes <<<"$icon_group"
 setup_bitmap=$(wrestool -x --raw --type=2 --name=132 "$setup" 2>/dev/null | od -An -t d4 -j4 -N8 | tr -s ' ' | sed 's/^ //' | tr '\n' ' '
   wrestool -x --raw --type=2 --name=132 "$setup" 2>/dev/null | od -An -t d2 -j14 -N2 | tr -d ' ')
 [ "$setup_bitmap" = "164 287 8" ] || fail "Setup.exe bitmap 132 is '$setup_bitmap', not '164 287 8'"
-if imports "$setup" | grep -qiE '^(unrar|condmgr)\.dll '; then
+if grep -qiE '^(unrar|condmgr)\.dll ' <<<"$(imports "$setup")"; then
   fail "Setup.exe imports unrar.dll or condmgr.dll"
 fi
 for text in "Kestrin installator" "Kestrin Setup" "Setup.EXE"; do
-  wrestool -x --raw --type=16 "$setup" 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
-    grep -qF "$text" || fail "Setup.exe version resource lacks \"$text\""
+  grep -qF "$text" <<<"$(version_texts "$setup")" || fail "Setup.exe version resource lacks \"$text\""
 done
 
 # Application manifests (resource 1 of type 24): the rights each program asks Windows for, the
@@ -127,7 +130,7 @@ for expected in Setup.exe:requireAdministrator UnInstall.exe:requireAdministrato
   done
 done
 for library in KestrinConduit.dll unrar.dll; do
-  if wrestool -l "$bin/$library" 2>/dev/null | grep -q -- '--type=24 '; then
+  if grep -q -- '--type=24 ' <<<"$(wrestool -l "$bin/$library" 2>/dev/null)"; then
     fail "$library carries a manifest"
   fi
 done
