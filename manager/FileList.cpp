@@ -6,6 +6,7 @@
 #include "win/Paths.h"
 #include "manager/resource.h"
 #include "settings/OutgoingFolder.h"
+#include "win/FileIdentity.h"
 #include "win/Handles.h"
 #include "win/FileSystem.h"
 
@@ -142,9 +143,9 @@ bool ManagerDialog::AddFile(const std::string& path) {
     }
     std::string target = win::JoinPath(outgoingFolder, name);
     // A file chosen from the outgoing folder itself is already where it belongs.
-    bool copied = find && (IsSameFile(path, target) || CopyReplacing(path, target));
+    bool copied = find && (win::IsSameFile(path, target) || win::CopyReplacing(path, target));
     if (!copied) {
-        if (find && !CanCreateFileIn(outgoingFolder)) {
+        if (find && !win::CanCreateFileIn(outgoingFolder)) {
             return false;
         }
         ui.ShowMessage(m_hWnd,
@@ -178,7 +179,7 @@ void ManagerDialog::RemoveFile() {
                        MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
-    if (!DeleteFileIfPresent(win::JoinPath(outgoingFolder, name))) {
+    if (!win::DeleteFileIfPresent(win::JoinPath(outgoingFolder, name))) {
         ui.ShowMessage(
             m_hWnd,
             "File " + name +
@@ -211,7 +212,7 @@ void ManagerDialog::SelectFirstRow() {
 
 void ManagerDialog::RelocateListedFiles() {
     std::string newFolder = outgoingFolderEdit.GetWindowText();
-    if (IsSameFolder(newFolder, outgoingFolder)) {
+    if (win::IsSameFolder(newFolder, outgoingFolder)) {
         return;
     }
     std::vector<std::string> stayed;
@@ -220,11 +221,11 @@ void ManagerDialog::RelocateListedFiles() {
         std::string name = fileList.GetItemText(row, 0);
         std::string source = win::JoinPath(outgoingFolder, name);
         std::string target = win::JoinPath(newFolder, name);
-        if (!win::FileExists(source) || IsSameFile(source, target)) {
+        if (!win::FileExists(source) || win::IsSameFile(source, target)) {
             continue;
         }
-        if (CopyWithoutReplacing(source, target)) {
-            DeleteFileIfPresent(source);
+        if (win::CopyWithoutReplacing(source, target)) {
+            win::DeleteFileIfPresent(source);
         } else if (win::PathExists(target)) {
             // The new folder's own file of that name is never replaced; the listed one stays put.
             stayed.push_back(name);

@@ -1,12 +1,6 @@
 #include "manager/OutgoingFiles.h"
 
-#include "win/FileIdentity.h"
-#include "win/FileSystem.h"
-#include "win/Handles.h"
-#include "win/Paths.h"
-
 #include <cstdio>
-#include <cstring>
 
 const ExtensionImage ExtensionImageTable[kExtensionImageCount] = {
     {"cpl", 0},    {"dll", 0},   {"vxd", 0},   {"drv", 0},  {"sys", 0},   {"386", 0},   {"exe", 1},
@@ -95,83 +89,4 @@ SYSTEMTIME LocalTimeOf(const FILETIME& time) {
         return universal;
     }
     return local;
-}
-
-namespace {
-
-// The full long path without a trailing backslash.
-std::string ComparablePath(const std::string& path) {
-    std::string full = win::FullPathName(path);
-    if (full.size() >= MAX_PATH) {
-        return std::string();
-    }
-    char longPath[MAX_PATH] = {};
-    DWORD length = GetLongPathNameA(full.c_str(), longPath, sizeof(longPath));
-    if (length > 0 && length < sizeof(longPath)) {
-        full.assign(longPath, length);
-    }
-    return win::WithoutTrailingBackslashes(full);
-}
-
-} // namespace
-
-bool IsSameFile(const std::string& first, const std::string& second) {
-    std::optional<win::FileIdentity> a = win::IdentityOf(first);
-    return a && a == win::IdentityOf(second);
-}
-
-bool IsSameFolder(const std::string& first, const std::string& second) {
-    if (win::FolderExists(first) && win::FolderExists(second)) {
-        std::optional<win::FileIdentity> a = win::IdentityOf(first, win::EntryKind::Folder);
-        std::optional<win::FileIdentity> b = win::IdentityOf(second, win::EntryKind::Folder);
-        if (a && b) {
-            return *a == *b;
-        }
-    }
-    std::string comparable = ComparablePath(first);
-    return !comparable.empty() && win::SameName(comparable, ComparablePath(second));
-}
-
-bool CopyReplacing(const std::string& source, const std::string& target) {
-    if (IsSameFile(source, target)) {
-        return false;
-    }
-    return CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
-}
-
-bool CopyWithoutReplacing(const std::string& source, const std::string& target) {
-    return CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
-}
-
-bool CanCreateFileIn(const std::string& folder) {
-    const std::string stem =
-        win::JoinPath(folder, "~KestrinManager" + std::to_string(GetCurrentProcessId()) + "-");
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        // Deleted by the platform when the handle closes.
-        win::File probe(CreateFileA((stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE, 0,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr));
-        if (probe) {
-            return true;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS) {
-            return false;
-        }
-    }
-    return false;
-}
-
-bool DeleteFileIfPresent(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    return DeleteFileA(path.c_str()) != FALSE;
 }

@@ -2,7 +2,6 @@
 // compression, shown from the store at start and taken from the controls at the close.
 #include "manager/ManagerDialog.h"
 
-#include "manager/OutgoingFiles.h"
 #include "win/Paths.h"
 #include "manager/resource.h"
 #include "settings/Settings.h"
@@ -85,7 +84,7 @@ std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFo
 }
 
 bool ManagerDialog::AreFoldersApart(const std::string& outgoing, const std::string& incoming) {
-    if (!IsSameFolder(outgoing, incoming)) {
+    if (!win::IsSameFolder(outgoing, incoming)) {
         return true;
     }
     ui.ShowMessage(m_hWnd,

@@ -32,11 +32,6 @@ std::string CommandLinePath(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-bool SameFolder(const std::string& left, const std::string& right) {
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, left.c_str(), -1, right.c_str(), -1) ==
-           CSTR_EQUAL;
-}
-
 std::optional<DWORD> KeptChoice(std::optional<DWORD> value, DWORD largest) {
     return value && *value <= largest ? value : std::nullopt;
 }
@@ -46,7 +41,7 @@ std::optional<DWORD> KeptChoice(std::optional<DWORD> value, DWORD largest) {
 std::optional<std::string> KeptFolder(const std::optional<std::string>& value,
                                       const std::optional<std::string>& previousDefault) {
     if (!value || !win::IsFullFolderPath(*value) ||
-        (previousDefault && SameFolder(*value, *previousDefault))) {
+        (previousDefault && win::IsSameFolder(*value, *previousDefault))) {
         return std::nullopt;
     }
     return value;

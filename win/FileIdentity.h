@@ -43,4 +43,10 @@ inline std::optional<FileIdentity> IdentityOf(const std::string& path, EntryKind
                         information.nFileIndexLow};
 }
 
+// True when both paths name one and the same existing file, however spelt.
+inline bool IsSameFile(const std::string& first, const std::string& second) {
+    std::optional<FileIdentity> a = IdentityOf(first);
+    return a && a == IdentityOf(second);
+}
+
 } // namespace win

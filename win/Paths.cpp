@@ -1,5 +1,8 @@
 #include "win/Paths.h"
 
+#include "win/FileIdentity.h"
+#include "win/FileSystem.h"
+
 namespace win {
 
 std::wstring ToWide(const std::string& text, UINT codePage) {
@@ -145,6 +148,36 @@ std::wstring FullPathName(const std::wstring& path) {
 
 std::string FullPathName(const std::string& path) {
     return ToAnsi(FullPathName(ToWide(path)));
+}
+
+namespace {
+
+// The full long path without a trailing backslash; empty when it is too long to compare.
+std::string ComparablePath(const std::string& path) {
+    std::string full = FullPathName(path);
+    if (full.size() >= MAX_PATH) {
+        return std::string();
+    }
+    char longPath[MAX_PATH] = {};
+    DWORD length = GetLongPathNameA(full.c_str(), longPath, sizeof(longPath));
+    if (length > 0 && length < sizeof(longPath)) {
+        full.assign(longPath, length);
+    }
+    return WithoutTrailingBackslashes(full);
+}
+
+} // namespace
+
+bool IsSameFolder(const std::string& first, const std::string& second) {
+    if (FolderExists(first) && FolderExists(second)) {
+        std::optional<FileIdentity> a = IdentityOf(first, EntryKind::Folder);
+        std::optional<FileIdentity> b = IdentityOf(second, EntryKind::Folder);
+        if (a && b) {
+            return *a == *b;
+        }
+    }
+    std::string comparable = ComparablePath(first);
+    return !comparable.empty() && SameName(comparable, ComparablePath(second));
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

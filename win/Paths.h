@@ -48,6 +48,10 @@ bool IsFullPath(const std::string& path);
 std::string FullPathName(const std::string& path);
 std::wstring FullPathName(const std::wstring& path);
 
+// True when both paths name the same folder, however spelt (letter case, trailing backslash, short
+// form, dots). Folders that do not exist are compared by their full long paths.
+bool IsSameFolder(const std::string& first, const std::string& second);
+
 // The folder, one backslash and the name; an empty folder gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
 // A full path (IsFullFolderPath) for a path that may be relative: a relative path is taken from the

@@ -2,7 +2,6 @@
 #include "manager/OutgoingFiles.h"
 #include "ManagerTestSupport.h"
 #include "settings/OutgoingFolder.h"
-#include "win/FileSystem.h"
 #include "win/Paths.h"
 
 #include <doctest/doctest.h>
@@ -59,13 +58,6 @@ TEST_CASE("cell texts: size in kilobytes, date and 12-hour time") {
     CHECK(FormatTime(noon) == "12:00 PM");
 }
 
-TEST_CASE("JoinPath puts exactly one backslash between folder and name") {
-    CHECK(win::JoinPath("", "a.txt") == "a.txt");
-    CHECK(win::JoinPath("C:\\Out\\", "a.txt") == "C:\\Out\\a.txt");
-    CHECK(win::JoinPath("C:\\Out", "a.txt") == "C:\\Out\\a.txt");
-    CHECK(win::JoinPath("C:\\", "a.txt") == "C:\\a.txt");
-}
-
 TEST_CASE("an open-file answer gives one path or the folder joined with each name") {
     const char single[] = "C:\\data\\one.txt\0";
     CHECK(SplitFileSelection(single, sizeof(single)) == std::vector<std::string>{"C:\\data\\one.txt"});
@@ -76,74 +68,4 @@ TEST_CASE("an open-file answer gives one path or the folder joined with each nam
     CHECK(SplitFileSelection(root, sizeof(root)) == std::vector<std::string>{"C:\\one.txt", "C:\\two.doc"});
     const char none[] = "\0";
     CHECK(SplitFileSelection(none, sizeof(none)).empty());
-}
-
-TEST_CASE("file helpers: existence, same file, copy and delete") {
-    ScratchFolder folder;
-    std::string file = folder.WriteFile("data.bin", "12345");
-    std::string sub = folder.MakeFolder("Sub");
-
-    CHECK(win::FileExists(file));
-    CHECK_FALSE(win::FileExists(sub));
-    CHECK(win::FolderExists(sub));
-    CHECK_FALSE(win::FolderExists(file));
-    CHECK_FALSE(win::FolderExists(""));
-
-    SUBCASE("a copy onto the same file spelt differently is refused and keeps the contents") {
-        std::string otherSpelling = folder.path() + "\\\\DATA.BIN";
-        CHECK(IsSameFile(file, otherSpelling));
-        CHECK_FALSE(CopyReplacing(file, otherSpelling));
-        CHECK(ReadWholeFile(file) == "12345");
-    }
-    SUBCASE("a copy replaces a file of the target's name") {
-        std::string target = folder.WriteFile("target.bin", "old");
-        CHECK_FALSE(IsSameFile(file, target));
-        CHECK(CopyReplacing(file, target));
-        CHECK(ReadWholeFile(target) == "12345");
-    }
-    SUBCASE("delete: read-only files go, missing files count as gone, folders stay") {
-        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-        CHECK(DeleteFileIfPresent(file));
-        CHECK_FALSE(FileExists(file));
-        CHECK(DeleteFileIfPresent(file));
-        CHECK(DeleteFileIfPresent(folder / "nowhere\\x.txt"));
-        CHECK_FALSE(DeleteFileIfPresent(sub));
-    }
-}
-
-TEST_CASE("relative folders are made full from the start folder; full ones are kept") {
-    const std::string base = "C:\\Program Files\\Kestrin";
-    CHECK(win::FullPathFrom(base, "Outbox") == "C:\\Program Files\\Kestrin\\Outbox");
-    CHECK(win::FullPathFrom(base, ".\\Outbox\\") == "C:\\Program Files\\Kestrin\\Outbox\\");
-    CHECK(win::FullPathFrom(base, "..\\Shared") == "C:\\Program Files\\Shared");
-    CHECK(win::FullPathFrom(base, "\\Data") == "C:\\Data");
-    CHECK(win::FullPathFrom(base, "c:Inbox") == "C:\\Program Files\\Kestrin\\Inbox");
-    CHECK(win::FullPathFrom(base, "C:/Data/Out") == "C:\\Data\\Out");
-    CHECK(win::FullPathFrom("\\\\server\\share\\kestrin", "\\Data") == "\\\\server\\share\\Data");
-    // A full path is kept exactly as typed.
-    CHECK(win::FullPathFrom(base, "D:\\Some\\..\\Where\\") == "D:\\Some\\..\\Where\\");
-    CHECK(win::FullPathFrom(base, "").empty());
-}
-
-TEST_CASE("the same folder is recognised however it is spelt") {
-    ScratchFolder folder;
-    std::string longName = folder.MakeFolder("Files for the handheld");
-    std::string other = folder.MakeFolder("Other");
-    char shortName[MAX_PATH] = {};
-    REQUIRE(GetShortPathNameA(longName.c_str(), shortName, sizeof(shortName)) > 0);
-    REQUIRE(std::string(shortName) != longName);
-
-    CHECK(IsSameFolder(longName, longName));
-    CHECK(IsSameFolder(longName, longName + "\\"));
-    CHECK(IsSameFolder(longName, ToLower(longName)));
-    CHECK(IsSameFolder(longName, shortName));
-    CHECK(IsSameFolder(longName, other + "\\..\\Files for the handheld"));
-    CHECK_FALSE(IsSameFolder(longName, other));
-    CHECK_FALSE(IsSameFolder(longName, folder.path()));
-
-    SUBCASE("folders that do not exist are compared by their full paths") {
-        CHECK(IsSameFolder(folder / "Missing", folder.path() + "\\MISSING\\"));
-        CHECK_FALSE(IsSameFolder(folder / "Missing", folder / "Missing2"));
-        CHECK_FALSE(IsSameFolder(folder / "Missing", longName));
-    }
 }
