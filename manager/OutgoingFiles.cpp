@@ -45,10 +45,6 @@ std::string ExtensionOf(const std::string& name) {
     return dot == std::string::npos ? std::string() : ToLower(name.substr(dot + 1));
 }
 
-std::uint64_t FileSizeOf(const WIN32_FIND_DATAA& entry) {
-    return (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-}
-
 std::string FormatSize(std::uint64_t bytes) {
     char text[100];
     std::snprintf(text, sizeof(text), "%.2fKb", static_cast<double>(bytes) / 1024.0);

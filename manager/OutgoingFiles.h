@@ -27,8 +27,6 @@ std::string ToLower(std::string text);
 // The lower-case text after the last dot of a name, or empty when it has no dot.
 std::string ExtensionOf(const std::string& name);
 
-std::uint64_t FileSizeOf(const WIN32_FIND_DATAA& entry);
-
 // Cell texts: size in kilobytes with two decimals ("1.50Kb"), date "mm.dd.yyyy", time "hh:mm AM".
 std::string FormatSize(std::uint64_t bytes);
 std::string FormatDate(const SYSTEMTIME& time);

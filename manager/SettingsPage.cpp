@@ -1,13 +1,32 @@
-// The Settings page of the manager's dialog: both folders, both overwrite policies and the
-// compression, shown from the store at start and taken from the controls at the close.
-#include "manager/ManagerDialog.h"
+#include "manager/SettingsPage.h"
 
-#include "win/Paths.h"
 #include "manager/resource.h"
-#include "settings/Settings.h"
 #include "win/FileSystem.h"
+#include "win/Paths.h"
 
 namespace {
+
+const int kControls[] = {IDC_FOLDERS_FRAME,
+                         IDC_OVERWRITE_FRAME,
+                         IDC_PC_TO_PALM_FRAME,
+                         IDC_PALM_TO_PC_FRAME,
+                         IDC_OUTGOING_LABEL,
+                         IDC_INCOMING_LABEL,
+                         IDC_COMPRESSION_FRAME,
+                         IDC_ARCHIVER_FRAME,
+                         IDC_INCOMING_FOLDER,
+                         IDC_OUTGOING_FOLDER,
+                         IDC_BROWSE_OUTGOING,
+                         IDC_BROWSE_INCOMING,
+                         IDC_PC_TO_PALM_OVERWRITE,
+                         IDC_PC_TO_PALM_DO_NOTHING,
+                         IDC_PC_TO_PALM_ASK,
+                         IDC_PALM_TO_PC_OVERWRITE,
+                         IDC_PALM_TO_PC_DO_NOTHING,
+                         IDC_PALM_TO_PC_ASK,
+                         IDC_COMPRESS,
+                         IDC_WINZIP,
+                         IDC_WINRAR};
 
 // The buttons of each policy group, indexed by the stored policy number.
 static_assert(settings::Overwrite == 0 && settings::DoNothing == 1 && settings::Ask == 2,
@@ -17,60 +36,98 @@ constexpr int kPalmToPcButtons[] = {IDC_PALM_TO_PC_OVERWRITE, IDC_PALM_TO_PC_DO_
 
 } // namespace
 
-void ManagerDialog::ApplySettingsToControls() {
+SettingsPage::SettingsPage(ManagerUi& userInterface) : DialogPage(kControls), ui(userInterface) {}
+
+void SettingsPage::Bind(HWND window) {
+    DialogPage::Bind(window);
+    outgoingFolderEdit.m_hWnd = Item(IDC_OUTGOING_FOLDER);
+    incomingFolderEdit.m_hWnd = Item(IDC_INCOMING_FOLDER);
+}
+
+bool SettingsPage::OnClicked(WORD id) {
+    switch (id) {
+    case IDC_BROWSE_OUTGOING:
+        BrowseFolder(outgoingFolderEdit, "Select folder for files to be transferred");
+        return true;
+    case IDC_BROWSE_INCOMING:
+        BrowseFolder(incomingFolderEdit, "Select folder for files to be received");
+        return true;
+    case IDC_COMPRESS:
+        OnCompressionClicked();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsPage::Open(const settings::Store& values, const std::string& start) {
+    startFolder = start;
+    outgoingFolder = *values.sendFolder;
+    incomingFolder = *values.receiveFolder;
     outgoingFolderEdit.SetWindowText(outgoingFolder);
     incomingFolderEdit.SetWindowText(incomingFolder);
     // A policy outside 0 to 2 selects no button of its group.
-    if (pcToHandheldPolicy <= settings::Ask) {
-        CheckDlgButton(kPcToPalmButtons[pcToHandheldPolicy], true);
+    if (*values.fromPCToPalm <= settings::Ask) {
+        Check(kPcToPalmButtons[*values.fromPCToPalm], true);
     }
-    if (handheldToPcPolicy <= settings::Ask) {
-        CheckDlgButton(kPalmToPcButtons[handheldToPcPolicy], true);
+    if (*values.fromPalmToPC <= settings::Ask) {
+        Check(kPalmToPcButtons[*values.fromPalmToPC], true);
     }
+    const DWORD archiver = *values.archiver;
     bool compress = archiver != settings::NoArchiver;
-    CheckDlgButton(IDC_COMPRESS, compress);
+    Check(IDC_COMPRESS, compress);
     if (compress) {
-        CheckDlgButton(archiver == settings::WinZip ? IDC_WINZIP : IDC_WINRAR, true);
+        Check(archiver == settings::WinZip ? IDC_WINZIP : IDC_WINRAR, true);
     }
-    CWnd(GetDlgItem(IDC_WINZIP)).EnableWindow(compress);
-    CWnd(GetDlgItem(IDC_WINRAR)).EnableWindow(compress);
+    Enable(IDC_WINZIP, compress);
+    Enable(IDC_WINRAR, compress);
 }
 
-void ManagerDialog::OnCompressionClicked() {
-    bool compress = IsDlgButtonChecked(IDC_COMPRESS);
-    CWnd(GetDlgItem(IDC_WINZIP)).EnableWindow(compress);
-    CWnd(GetDlgItem(IDC_WINRAR)).EnableWindow(compress);
-    if (compress && !IsDlgButtonChecked(IDC_WINZIP) && !IsDlgButtonChecked(IDC_WINRAR)) {
-        CheckDlgButton(IDC_WINZIP, true);
+void SettingsPage::Collect(settings::Store& values) {
+    values.fromPCToPalm = ReadPolicy(IDC_PC_TO_PALM_OVERWRITE, IDC_PC_TO_PALM_DO_NOTHING);
+    values.fromPalmToPC = ReadPolicy(IDC_PALM_TO_PC_OVERWRITE, IDC_PALM_TO_PC_DO_NOTHING);
+    std::string outgoing =
+        AcceptFolder(outgoingFolderEdit, settings::DefaultSendFolder(startFolder),
+                     "Folder for files to be transferred is not found! Folder was selected "
+                     "by default.");
+    std::string incoming =
+        AcceptFolder(incomingFolderEdit, settings::DefaultReceiveFolder(startFolder),
+                     "Folder for files to be received is not found! Folder was selected by "
+                     "default.");
+    if (AreFoldersApart(outgoing, incoming)) {
+        values.sendFolder = outgoing;
+        values.receiveFolder = incoming;
+    }
+    values.archiver = ReadArchiver();
+}
+
+void SettingsPage::OnCompressionClicked() {
+    bool compress = IsChecked(IDC_COMPRESS);
+    Enable(IDC_WINZIP, compress);
+    Enable(IDC_WINRAR, compress);
+    if (compress && !IsChecked(IDC_WINZIP) && !IsChecked(IDC_WINRAR)) {
+        Check(IDC_WINZIP, true);
     }
 }
 
-void ManagerDialog::BrowseOutgoingFolder() {
-    BrowseFolder(outgoingFolderEdit, "Select folder for files to be transferred");
-}
-
-void ManagerDialog::BrowseIncomingFolder() {
-    BrowseFolder(incomingFolderEdit, "Select folder for files to be received");
-}
-
-void ManagerDialog::BrowseFolder(CWnd& edit, const char* title) {
-    std::optional<std::string> folder = ui.ChooseFolder(m_hWnd, title);
+void SettingsPage::BrowseFolder(CWnd& edit, const char* title) {
+    std::optional<std::string> folder = ui.ChooseFolder(dialog, title);
     if (folder && !folder->empty()) {
         edit.SetWindowText(*folder);
     }
 }
 
-DWORD ManagerDialog::ReadPolicy(int overwriteId, int doNothingId) const {
-    if (IsDlgButtonChecked(overwriteId)) {
+DWORD SettingsPage::ReadPolicy(int overwriteId, int doNothingId) const {
+    if (IsChecked(overwriteId)) {
         return settings::Overwrite;
     }
-    if (IsDlgButtonChecked(doNothingId)) {
+    if (IsChecked(doNothingId)) {
         return settings::DoNothing;
     }
     return settings::Ask;
 }
 
-std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFolder, const char* message) {
+std::string SettingsPage::AcceptFolder(CWnd& edit, const std::string& defaultFolder, const char* message) {
     // A relative folder is taken from the start folder, as the default folders are, and stored
     // full: the conduit takes no relative folder.
     std::string folder = win::FullPathFrom(startFolder, edit.GetWindowText());
@@ -78,28 +135,28 @@ std::string ManagerDialog::AcceptFolder(CWnd& edit, const std::string& defaultFo
         edit.SetWindowText(folder);
         return folder;
     }
-    ui.ShowMessage(m_hWnd, message, MB_ICONEXCLAMATION | MB_OK);
+    ui.ShowMessage(dialog, message, MB_ICONEXCLAMATION | MB_OK);
     edit.SetWindowText(defaultFolder);
     return defaultFolder;
 }
 
-bool ManagerDialog::AreFoldersApart(const std::string& outgoing, const std::string& incoming) {
+bool SettingsPage::AreFoldersApart(const std::string& outgoing, const std::string& incoming) {
     if (!win::IsSameFolder(outgoing, incoming)) {
         return true;
     }
-    ui.ShowMessage(m_hWnd,
+    ui.ShowMessage(dialog,
                    "The folder for files to be transferred and the folder for files to be received must be "
                    "different folders! The folders were not changed.",
                    MB_ICONEXCLAMATION | MB_OK);
-    // Back to the folders read at start, so that the listed files stay where they are.
+    // Back to the folders read at start, so that the queued files stay where they are.
     outgoingFolderEdit.SetWindowText(outgoingFolder);
     incomingFolderEdit.SetWindowText(incomingFolder);
     return false;
 }
 
-DWORD ManagerDialog::ReadArchiver() const {
-    if (!IsDlgButtonChecked(IDC_COMPRESS)) {
+DWORD SettingsPage::ReadArchiver() const {
+    if (!IsChecked(IDC_COMPRESS)) {
         return settings::NoArchiver;
     }
-    return IsDlgButtonChecked(IDC_WINZIP) ? settings::WinZip : settings::WinRar;
+    return IsChecked(IDC_WINZIP) ? settings::WinZip : settings::WinRar;
 }
