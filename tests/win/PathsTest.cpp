@@ -8,24 +8,9 @@
 #include <doctest/doctest.h>
 
 using testsupport::ReadWholeFile;
+using testsupport::ScratchFolder;
 using testsupport::WriteBytes;
 using namespace win;
-
-namespace {
-
-struct ScratchFolder : testsupport::ScratchFolder {
-    ScratchFolder() : testsupport::ScratchFolder("paths") {}
-    std::string WriteFile(const std::string& name, const std::string& content) const {
-        REQUIRE(WriteBytes(*this / name, content));
-        return *this / name;
-    }
-    std::string MakeFolder(const std::string& name) const {
-        REQUIRE(CreateDirectoryA((*this / name).c_str(), nullptr));
-        return *this / name;
-    }
-};
-
-} // namespace
 
 TEST_CASE("JoinPath puts exactly one backslash between folder and name") {
     CHECK(JoinPath("", "a.txt") == "a.txt");
@@ -49,9 +34,10 @@ TEST_CASE("relative folders are made full from the start folder; full ones are k
 }
 
 TEST_CASE("file helpers: existence, same file, copy and delete") {
-    ScratchFolder folder;
-    std::string file = folder.WriteFile("data.bin", "12345");
-    std::string sub = folder.MakeFolder("Sub");
+    ScratchFolder folder("paths");
+    std::string file = folder / "data.bin";
+    std::string sub = folder / "Sub";
+    REQUIRE((WriteBytes(file, "12345") && CreateDirectoryA(sub.c_str(), nullptr)));
 
     CHECK(FileExists(file));
     CHECK_FALSE(FileExists(sub));
@@ -66,7 +52,8 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
         CHECK(ReadWholeFile(file) == "12345");
     }
     SUBCASE("a copy replaces a file of the target's name") {
-        std::string target = folder.WriteFile("target.bin", "old");
+        std::string target = folder / "target.bin";
+        REQUIRE(WriteBytes(target, "old"));
         CHECK_FALSE(IsSameFile(file, target));
         CHECK(CopyReplacing(file, target));
         CHECK(ReadWholeFile(target) == "12345");
@@ -82,9 +69,10 @@ TEST_CASE("file helpers: existence, same file, copy and delete") {
 }
 
 TEST_CASE("the same folder is recognised however it is spelt") {
-    ScratchFolder folder;
-    std::string longName = folder.MakeFolder("Files for the handheld");
-    std::string other = folder.MakeFolder("Other");
+    ScratchFolder folder("paths");
+    std::string longName = folder / "Files for the handheld";
+    std::string other = folder / "Other";
+    REQUIRE((CreateDirectoryA(longName.c_str(), nullptr) && CreateDirectoryA(other.c_str(), nullptr)));
     char shortName[MAX_PATH] = {};
     REQUIRE(GetShortPathNameA(longName.c_str(), shortName, sizeof(shortName)) > 0);
     REQUIRE(std::string(shortName) != longName);
