@@ -14,7 +14,6 @@
 
 #include <utility>
 
-using win::CreateFolderTree;
 using win::FolderExists;
 
 namespace {
@@ -105,8 +104,11 @@ InstallationResult Installation::Run(const folders::TypedFolder& typedFolder) {
     WriteUninstallEntry();
     Advance(kRegistryProgress);
     if (!ExtractPackage() || !RegisterConduit()) {
+        journal_.RollBack();
         return result_;
     }
+    // No later step can end the installation: what it made stays, whatever follows.
+    Commit();
     Advance(kConduitProgress);
     CreateShortcuts();
     Advance(kShortcutsProgress);
@@ -126,7 +128,7 @@ std::string Installation::SettleInstallFolder(const folders::TypedFolder& typedF
     // is never created.
     bool usable = typedFolder.exact && folders::FitsInstallLayout(folder);
     if (usable) {
-        CreateFolderTree(folder);
+        journal_.MakeFolderTree(folder);
         usable = FolderExists(folder);
     }
     if (!usable) {
@@ -134,7 +136,7 @@ std::string Installation::SettleInstallFolder(const folders::TypedFolder& typedF
         RecordFailure(SetupOutcome::DefaultFolderUsed, false);
         folder = layout::kDefaultInstallFolder;
         observer_.DefaultFolderChosen(folder);
-        CreateFolderTree(folder);
+        journal_.MakeFolderTree(folder);
     }
     // A relative folder is recorded, extracted into and linked to by its full path.
     return folders::AbsoluteFolder(folder);
@@ -143,8 +145,8 @@ std::string Installation::SettleInstallFolder(const folders::TypedFolder& typedF
 void Installation::CreateTransferFolders() {
     const std::string outbox = installFolder_ + settings::kOutboxFolderName;
     const std::string inbox = installFolder_ + settings::kInboxFolderName;
-    CreateFolderTree(outbox);
-    CreateFolderTree(inbox);
+    journal_.MakeFolderTree(outbox);
+    journal_.MakeFolderTree(inbox);
     if (!FolderExists(outbox) || !FolderExists(inbox)) {
         RecordFailure(SetupOutcome::FoldersNotCreated, false);
     }
@@ -158,6 +160,7 @@ void Installation::CreateTransferFolders() {
 
 void Installation::WriteSettingsStore() {
     settings::Store values = InstalledSettings(installFolder_, hotSyncFolder_);
+    journal_.RecordKey(HKEY_CURRENT_USER, settings::kKeyPath);
     if (!values.Save(settings::Store::Key::CreateIfMissing)) {
         RecordFailure(SetupOutcome::SettingsNotWritten, false);
     }
@@ -165,6 +168,7 @@ void Installation::WriteSettingsStore() {
 
 void Installation::WriteUninstallEntry() {
     const std::string uninstaller = installFolder_ + "\\" + layout::kUnInstallFileName;
+    journal_.RecordKey(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
     win::RegKey key = settings::CreateKey(HKEY_LOCAL_MACHINE, layout::kUninstallKeyPath);
     HKEY handle = key.get();
     bool written = static_cast<bool>(key);
@@ -186,14 +190,10 @@ void Installation::WriteUninstallEntry() {
 
 bool Installation::ExtractPackage() {
     std::optional<package::Failure> failure =
-        package::Extract(hotSyncFolder_, installFolder_, [this] { Advance(kEntryProgress); });
+        package::Extract(hotSyncFolder_, installFolder_, journal_, [this] { Advance(kEntryProgress); });
     if (failure) {
         return Fail(failure->message, failure->outcome, failure->end);
     }
-    // An UnInstall run before the restart scheduled its own file's deletion: the file is now the
-    // uninstaller of this installation.
-    install::CancelDeletionsAtRestart(install::kWininitFile,
-                                      installFolder_ + "\\" + layout::kUnInstallFileName);
     return true;
 }
 
@@ -223,6 +223,14 @@ bool Installation::RegisterConduit() {
         RecordFailure(SetupOutcome::ConduitNotRegistered, false);
     }
     return true;
+}
+
+void Installation::Commit() {
+    journal_.Commit();
+    // An UnInstall run before the restart scheduled its own file's deletion: the file is now the
+    // uninstaller of this installation.
+    install::CancelDeletionsAtRestart(install::kWininitFile,
+                                      installFolder_ + "\\" + layout::kUnInstallFileName);
 }
 
 void Installation::CreateShortcuts() {

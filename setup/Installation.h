@@ -7,6 +7,7 @@
 #include "setup/Folders.h"
 #include "setup/SetupOutcome.h"
 #include "setup/SetupUi.h"
+#include "setup/UndoJournal.h"
 
 #include <windows.h>
 
@@ -43,7 +44,8 @@ public:
     // Messages are owned by `owner`, which may be none.
     Installation(SetupUi& ui, HWND owner, InstallationObserver& observer, std::string hotSyncFolder);
 
-    // Runs every step in order into the folder the user typed.
+    // Runs every step in order into the folder the user typed. A failure that ends the installation
+    // takes back everything the run changed.
     InstallationResult Run(const folders::TypedFolder& typedFolder);
 
 private:
@@ -54,6 +56,8 @@ private:
     void WriteUninstallEntry();
     bool ExtractPackage();
     bool RegisterConduit();
+    // Keeps what the run made, for good.
+    void Commit();
     void CreateShortcuts();
     void OfferRestart();
     // Shows the failure's message and ends the installation; always false.
@@ -68,6 +72,8 @@ private:
     std::string installFolder_;
     int progress_ = 0;
     InstallationResult result_;
+    // What this run changed; taken back when a failure ends the installation.
+    UndoJournal journal_;
 };
 
 // Runs the installation without any window into `folder`, or the default install folder. The exit

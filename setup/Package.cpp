@@ -138,14 +138,14 @@ std::optional<Failure> CheckEntries(const RarCalls& rar, HANDLE archive) {
 
 // Extracts the entry just read beside its target under a temporary name and moves it over the
 // target only once whole: a failure leaves the file that was there before, and no temporary file.
-int ExtractOver(const RarCalls& rar, HANDLE archive, const std::string& folder, const std::string& target) {
+int ExtractOver(const RarCalls& rar, HANDLE archive, const std::string& folder, const std::string& target,
+                UndoJournal& journal) {
     char temporary[MAX_PATH] = {};
     if (GetTempFileNameA(folder.c_str(), "kst", 0, temporary) == 0) {
         return ERAR_ECREATE;
     }
     int extracted = rar.processFile(archive, RAR_EXTRACT, nullptr, temporary);
-    if (extracted == ERAR_SUCCESS &&
-        !MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (extracted == ERAR_SUCCESS && !journal.PutInPlace(temporary, target)) {
         extracted = ERAR_ECREATE;
     }
     if (extracted != ERAR_SUCCESS) {
@@ -155,7 +155,7 @@ int ExtractOver(const RarCalls& rar, HANDLE archive, const std::string& folder, 
 }
 
 std::optional<Failure> ExtractEntries(const RarCalls& rar, HANDLE archive, const std::string& hotSyncFolder,
-                                      const std::string& installFolder,
+                                      const std::string& installFolder, UndoJournal& journal,
                                       const std::function<void()>& entryExtracted) {
     const std::string hotSyncDestination = folders::FolderForUse(hotSyncFolder);
     const std::string installDestination = folders::FolderForUse(installFolder);
@@ -169,7 +169,7 @@ std::optional<Failure> ExtractEntries(const RarCalls& rar, HANDLE archive, const
         }
         const std::string& destination = position == 0 ? hotSyncDestination : installDestination;
         const int extracted =
-            ExtractOver(rar, archive, destination, win::JoinPath(destination, kMembers[position]));
+            ExtractOver(rar, archive, destination, win::JoinPath(destination, kMembers[position]), journal);
         ++position;
         if (extracted != ERAR_SUCCESS) {
             return EntryFailure(extracted);
@@ -203,20 +203,20 @@ std::optional<Failure> WithPackage(const RarCalls& rar,
 
 // Walks the whole package once before anything is written, then extracts it.
 std::optional<Failure> ExtractWith(const RarCalls& rar, const std::string& hotSyncFolder,
-                                   const std::string& installFolder,
+                                   const std::string& installFolder, UndoJournal& journal,
                                    const std::function<void()>& entryExtracted) {
     if (auto failure = WithPackage(rar, [&](HANDLE archive) { return CheckEntries(rar, archive); })) {
         return failure;
     }
     return WithPackage(rar, [&](HANDLE archive) {
-        return ExtractEntries(rar, archive, hotSyncFolder, installFolder, entryExtracted);
+        return ExtractEntries(rar, archive, hotSyncFolder, installFolder, journal, entryExtracted);
     });
 }
 
 } // namespace
 
 std::optional<Failure> Extract(const std::string& hotSyncFolder, const std::string& installFolder,
-                               const std::function<void()>& entryExtracted) {
+                               UndoJournal& journal, const std::function<void()>& entryExtracted) {
     win::Module unrar(LoadLibraryA(layout::kUnrarFileName));
     if (!unrar) {
         return Failure{messages::kErrorLoadingDll, SetupOutcome::UnrarNotLoaded, InstallationEnd::Aborted};
@@ -230,7 +230,7 @@ std::optional<Failure> Extract(const std::string& hotSyncFolder, const std::stri
         return Failure{messages::kErrorLoadingFunctions, SetupOutcome::UnrarFunctionsMissing,
                        InstallationEnd::Aborted};
     }
-    return ExtractWith(rar, hotSyncFolder, installFolder, entryExtracted);
+    return ExtractWith(rar, hotSyncFolder, installFolder, journal, entryExtracted);
 }
 
 } // namespace package

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "setup/SetupOutcome.h"
+#include "setup/UndoJournal.h"
 
 #include <functional>
 #include <optional>
@@ -18,8 +19,9 @@ struct Failure {
 };
 
 // Checks that layout::kPackageFileName in the current folder holds exactly the installed files,
-// whole, then unpacks it; `entryExtracted` is told after each entry. unrar.dll is loaded for the call and released before it returns.
+// whole, then unpacks it, each file put in place through `journal`; `entryExtracted` is told after
+// each entry. unrar.dll is loaded for the call and released before it returns.
 std::optional<Failure> Extract(const std::string& hotSyncFolder, const std::string& installFolder,
-                               const std::function<void()>& entryExtracted);
+                               UndoJournal& journal, const std::function<void()>& entryExtracted);
 
 } // namespace package

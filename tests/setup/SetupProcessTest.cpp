@@ -99,6 +99,5 @@ TEST_CASE("the real Setup.exe /S installs without a window and exits with the fa
     Finished run = RunProgram("\"" + setup + "\"" + arguments, world.Path("setup.txt"));
     CHECK(run.exitCode == expected);
     CHECK(FileExists(folder + "\\UnInstall.exe") == (expected == 0));
-    CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "PathToManager").has_value() ==
-          (expected == 0 || expected == 5));
+    CHECK(StoredText(HKEY_CURRENT_USER, kSettingsKey, "PathToManager").has_value() == (expected == 0));
 }

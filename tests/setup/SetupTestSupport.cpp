@@ -67,6 +67,7 @@ namespace {
 
 void PlaceDouble(Double which, const char* name, const std::string& folder) {
     if (which == Double::Missing) {
+        DeleteFileA((folder + "\\" + name + ".dll").c_str());
         return;
     }
     if (which == Double::Real) {
@@ -89,8 +90,7 @@ SetupWorld::SetupWorld(Double unrar, Double condmgr) {
     RemoveInstallationTraces();
     CreateDirectoryA(packageFolder().c_str(), nullptr);
     CreateDirectoryA(hotSyncFolder().c_str(), nullptr);
-    PlaceDouble(unrar, "unrar", packageFolder());
-    PlaceDouble(condmgr, "condmgr", hotSyncFolder());
+    PlaceDoubles(unrar, condmgr);
     SetHotSyncPath(hotSyncFolder() + "\\HotSync.exe");
     inPackageFolder_ = std::make_unique<CurrentDirectoryScope>(packageFolder());
 }
@@ -99,6 +99,11 @@ SetupWorld::~SetupWorld() {
     inPackageFolder_.reset();
     RemoveInstallationTraces();
     DeleteHotSyncKey();
+}
+
+void SetupWorld::PlaceDoubles(Double unrar, Double condmgr) const {
+    PlaceDouble(unrar, "unrar", packageFolder());
+    PlaceDouble(condmgr, "condmgr", hotSyncFolder());
 }
 
 void SetupWorld::WritePackage(const std::vector<std::string>& lines) const {

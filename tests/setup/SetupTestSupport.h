@@ -77,6 +77,8 @@ public:
     SetupWorld(const SetupWorld&) = delete;
     SetupWorld& operator=(const SetupWorld&) = delete;
 
+    // Puts these doubles of unrar.dll and condmgr.dll in place of the ones there.
+    void PlaceDoubles(Double unrar, Double condmgr) const;
     // The package's lines after its first (see the unrar double).
     void WritePackage(const std::vector<std::string>& lines) const;
     // The standard package: the conduit, then the manager, the uninstaller and the handheld application.
