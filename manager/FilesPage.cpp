@@ -2,7 +2,6 @@
 
 #include "manager/OutgoingFiles.h"
 #include "manager/resource.h"
-#include "win/Paths.h"
 
 #include <algorithm>
 #include <iterator>
@@ -19,7 +18,7 @@ constexpr UINT kWarning = MB_ICONEXCLAMATION | MB_OK;
 
 const char* const kColumnHeadings[] = {"Name", "Size", "Date", "Time"};
 
-// Add's answer for a file that the conduit would pass over.
+// Add's answer for a file that the conduit would pass over, an empty one with words of its own.
 std::string HeldBackMessage(const std::string& name, settings::OutgoingVerdict verdict) {
     if (verdict == settings::OutgoingVerdict::Empty) {
         return "File " + name + " has zero length, so it not there was is added in list!";
@@ -44,9 +43,11 @@ std::optional<std::string> RefusalMessage(const OutgoingQueue::Addition& additio
         return "File " + name +
                " could not be copied into the folder for files to be transferred, so it was not added to the "
                "list.";
-    default:
-        return std::nullopt;
+    case Outcome::Added:
+    case Outcome::FolderTakesNoFile:
+        break;
     }
+    return std::nullopt;
 }
 
 // Add's one answer when the outgoing folder takes no file: where it is and how to fix that.
