@@ -64,8 +64,8 @@ BOOL ManagerDialog::OnInitDialog() {
 }
 
 bool ManagerDialog::OnCommand(WORD id, WORD code) {
-    // Each button belongs to one page, which alone handles it.
-    return code == BN_CLICKED && (filesPage.OnClicked(id) || settingsPage.OnClicked(id));
+    // Only the page on show has its buttons on show.
+    return code == BN_CLICKED && PageOf(currentTab).OnClicked(id);
 }
 
 bool ManagerDialog::OnNotify(const NMHDR& header, LRESULT& result) {
