@@ -45,6 +45,13 @@ void CDialog::EndDialog(INT_PTR result) {
     }
 }
 
+void CDialog::SetProgramIcon(UINT iconId) const {
+    HINSTANCE module = AfxGetResourceHandle();
+    SetIcon(::LoadIconA(module, MAKEINTRESOURCEA(iconId)), true);
+    SetIcon(static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, LR_SHARED)),
+            false);
+}
+
 BOOL CDialog::OnInitDialog() {
     DoDataExchange();
     return TRUE;

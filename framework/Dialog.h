@@ -40,6 +40,8 @@ protected:
     // return false to let the dialog go on as usual.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
+    // Gives the dialog the program's icon `iconId` of the resource module, big and small.
+    void SetProgramIcon(UINT iconId) const;
     void BindControl(CWnd& control, int id) const { control.m_hWnd = GetDlgItem(id); }
     bool IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
     void CheckDlgButton(int id, bool checked) const {

@@ -31,6 +31,10 @@ public:
     void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
     HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
     void SetFont(HFONT font) const { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+    // The icon of the title bar and task switcher (`big`) or of the caption's corner.
+    void SetIcon(HICON icon, bool big) const {
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
 
     HWND m_hWnd = nullptr;
 };

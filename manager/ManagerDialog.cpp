@@ -1,6 +1,5 @@
 #include "manager/ManagerDialog.h"
 
-#include "framework/WinApp.h"
 #include "manager/resource.h"
 #include "win/Paths.h"
 
@@ -36,8 +35,7 @@ std::string CurrentDirectory() {
 
 ManagerDialog::ManagerDialog(ManagerUi& userInterface, HWND parent)
     : CDialog(IDD_MANAGER, parent), filesPage(userInterface), settingsPage(userInterface),
-      aboutPage(kAboutPageControls),
-      programIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      aboutPage(kAboutPageControls) {}
 
 void ManagerDialog::DoDataExchange() {
     BindControl(tabControl, IDC_TABS);
@@ -48,7 +46,7 @@ void ManagerDialog::DoDataExchange() {
 
 BOOL ManagerDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetIcons();
+    SetProgramIcon(IDR_MAINFRAME);
     // The start folder is the base of the default folders, which the start values already need.
     startFolder = CurrentDirectory();
     const settings::Store values = StartValues();
@@ -136,13 +134,6 @@ DialogPage& ManagerDialog::PageOf(int tab) {
     default:
         return aboutPage;
     }
-}
-
-void ManagerDialog::SetIcons() {
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon));
-    SendMessage(WM_SETICON, ICON_SMALL,
-                reinterpret_cast<LPARAM>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                                    IMAGE_ICON, 16, 16, LR_SHARED)));
 }
 
 void ManagerDialog::InsertTabs() {

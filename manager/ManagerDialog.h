@@ -37,7 +37,6 @@ private:
     settings::Store StartValues() const;
     void OnTabChanged(LRESULT& result);
     DialogPage& PageOf(int tab);
-    void SetIcons();
     void InsertTabs();
     void SetFonts();
     // The closing work: saves the settings, moves the queued files into a changed outgoing folder
@@ -48,7 +47,6 @@ private:
     SettingsPage settingsPage;
     DialogPage aboutPage;
     CTabCtrl tabControl;
-    HICON programIcon;
     CImageList tabImages;
     CFont boldFont;
     CFont titleFont;

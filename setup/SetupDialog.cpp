@@ -1,6 +1,5 @@
 #include "setup/SetupDialog.h"
 
-#include "framework/WinApp.h"
 #include "settings/InstalledLayout.h"
 #include "setup/SetupMessages.h"
 #include "setup/resource.h"
@@ -17,8 +16,7 @@ const int kBoldTextFontControls[] = {IDC_WILL_INSTALL, IDC_ON_COMPUTER, IDC_BROW
 } // namespace
 
 SetupDialog::SetupDialog(SetupUi& userInterface, HWND parent)
-    : CDialog(IDD_SETUP, parent),
-      programIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))), ui(userInterface) {}
+    : CDialog(IDD_SETUP, parent), ui(userInterface) {}
 
 void SetupDialog::DoDataExchange() {
     BindControl(progressBar, IDC_PROGRESS);
@@ -27,8 +25,7 @@ void SetupDialog::DoDataExchange() {
 
 BOOL SetupDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programIcon));
+    SetProgramIcon(IDR_MAINFRAME);
     folderEdit.SetWindowText(layout::kDefaultInstallFolder);
     MakeFonts();
     std::optional<std::string> folder = ReadHotSyncFolder();

@@ -39,7 +39,6 @@ private:
 
     CWnd progressBar;
     CWnd folderEdit;
-    HICON programIcon;
     int progressPos = 0;
     std::string hotSyncFolder;
     bool aborted = false;

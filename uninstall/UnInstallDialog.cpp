@@ -1,6 +1,5 @@
 #include "uninstall/UnInstallDialog.h"
 
-#include "framework/WinApp.h"
 #include "uninstall/resource.h"
 
 #include <commctrl.h>
@@ -23,15 +22,11 @@ CFont CreateBoldPointFont(const char* face, int points) {
 } // namespace
 
 UnInstallDialog::UnInstallDialog(UnInstallUi& userInterface, HWND parent)
-    : CDialog(IDD_UNINSTALL, parent), ui(userInterface),
-      programIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+    : CDialog(IDD_UNINSTALL, parent), ui(userInterface) {}
 
 BOOL UnInstallDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon));
-    SendMessage(WM_SETICON, ICON_SMALL,
-                reinterpret_cast<LPARAM>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                                    IMAGE_ICON, 16, 16, LR_SHARED)));
+    SetProgramIcon(IDR_MAINFRAME);
     MakeFonts();
     refused = false;
     if (ui.ShowMessage(m_hWnd, kConfirmationMessage, MB_YESNO | MB_ICONQUESTION) != IDYES) {

@@ -55,7 +55,6 @@ private:
     const char* ClosingQuestion() const;
 
     UnInstallUi& ui;
-    HICON programIcon;
     CFont headlineFont;
     CFont markFont;
     bool allRemoved = false;
