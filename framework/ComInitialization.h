@@ -7,22 +7,22 @@
 
 class ComInitialization {
 public:
-    ComInitialization() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComInitialization() : m_bInitialized(SUCCEEDED(CoInitialize(nullptr))) {}
     ComInitialization(ComInitialization&& other) noexcept
-        : initialised_(std::exchange(other.initialised_, false)) {}
+        : m_bInitialized(std::exchange(other.m_bInitialized, false)) {}
     ComInitialization& operator=(ComInitialization&& other) noexcept {
-        std::swap(initialised_, other.initialised_);
+        std::swap(m_bInitialized, other.m_bInitialized);
         return *this;
     }
     ComInitialization(const ComInitialization&) = delete;
     ComInitialization& operator=(const ComInitialization&) = delete;
     // Every successful CoInitialize, S_FALSE included, is balanced by one CoUninitialize.
     ~ComInitialization() {
-        if (initialised_) {
+        if (m_bInitialized) {
             CoUninitialize();
         }
     }
 
 private:
-    bool initialised_;
+    bool m_bInitialized;
 };

@@ -2,10 +2,10 @@
 
 #include "framework/WinApp.h"
 
-CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hWndParent(parent) {}
 
 CDialog::~CDialog() {
-    if (m_hWnd != nullptr && !modal_) {
+    if (m_hWnd != nullptr && !m_bModal) {
         HWND window = m_hWnd;
         Detach();
         ::DestroyWindow(window);
@@ -13,7 +13,7 @@ CDialog::~CDialog() {
 }
 
 void CDialog::DestroyWindow() {
-    if (m_hWnd != nullptr && !modal_) {
+    if (m_hWnd != nullptr && !m_bModal) {
         ::DestroyWindow(m_hWnd);
     }
 }
@@ -24,21 +24,21 @@ void CDialog::Detach() {
 }
 
 INT_PTR CDialog::DoModal() {
-    modal_ = true;
-    INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId_), parent_,
+    m_bModal = true;
+    INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), m_hWndParent,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
-    modal_ = false;
+    m_bModal = false;
     return result;
 }
 
 bool CDialog::Create() {
-    modal_ = false;
-    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId_), parent_, DialogProc,
-                                reinterpret_cast<LPARAM>(this)) != nullptr;
+    m_bModal = false;
+    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), m_hWndParent,
+                                DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void CDialog::EndDialog(INT_PTR result) {
-    if (modal_) {
+    if (m_bModal) {
         ::EndDialog(m_hWnd, result);
     } else {
         ::DestroyWindow(m_hWnd);

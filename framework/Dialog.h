@@ -21,7 +21,7 @@ public:
     void EndDialog(INT_PTR result);
     // Destroys a modeless dialog's window now, while the whole object lives: OnDestroy runs.
     void DestroyWindow();
-    bool IsModal() const { return modal_; }
+    bool IsModal() const { return m_bModal; }
 
 protected:
     // Binds the members to their controls (DoDataExchange); derived classes then start up.
@@ -57,9 +57,9 @@ private:
     // Cuts the window off from this object, so that no message reaches a handler of it any more.
     void Detach();
 
-    UINT templateId_;
-    HWND parent_;
-    bool modal_ = false;
+    UINT m_nIDTemplate;
+    HWND m_hWndParent;
+    bool m_bModal = false;
 };
 
 // A dialog of type Dialog that destroys its window before any part of the object is destroyed, so

@@ -9,24 +9,24 @@ namespace {
 // Owns the shell's item id list of the chooser's answer.
 class ItemIdList {
 public:
-    explicit ItemIdList(LPITEMIDLIST items) : items_(items) {}
-    ItemIdList(ItemIdList&& other) noexcept : items_(std::exchange(other.items_, nullptr)) {}
+    explicit ItemIdList(LPITEMIDLIST items) : m_pidl(items) {}
+    ItemIdList(ItemIdList&& other) noexcept : m_pidl(std::exchange(other.m_pidl, nullptr)) {}
     ItemIdList& operator=(ItemIdList&& other) noexcept {
-        std::swap(items_, other.items_);
+        std::swap(m_pidl, other.m_pidl);
         return *this;
     }
     ItemIdList(const ItemIdList&) = delete;
     ItemIdList& operator=(const ItemIdList&) = delete;
     ~ItemIdList() {
-        if (items_ != nullptr) {
-            CoTaskMemFree(items_);
+        if (m_pidl != nullptr) {
+            CoTaskMemFree(m_pidl);
         }
     }
 
-    LPITEMIDLIST get() const { return items_; }
+    LPITEMIDLIST get() const { return m_pidl; }
 
 private:
-    LPITEMIDLIST items_;
+    LPITEMIDLIST m_pidl;
 };
 
 } // namespace

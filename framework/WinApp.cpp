@@ -23,12 +23,12 @@ HINSTANCE AfxGetResourceHandle() {
     return resourceHandle;
 }
 
-CModuleContext::CModuleContext(HINSTANCE module) : previous_(resourceHandle) {
+CModuleContext::CModuleContext(HINSTANCE module) : m_hPreviousResources(resourceHandle) {
     resourceHandle = module;
 }
 
 CModuleContext::~CModuleContext() {
-    resourceHandle = previous_;
+    resourceHandle = m_hPreviousResources;
 }
 
 BOOL AfxRunLibraryStart(HINSTANCE module) {

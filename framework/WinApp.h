@@ -50,7 +50,7 @@ public:
     CModuleContext& operator=(const CModuleContext&) = delete;
 
 private:
-    HINSTANCE previous_;
+    HINSTANCE m_hPreviousResources;
 };
 
 // Entry helpers for the module's entry point: set the instance and run start or stop.

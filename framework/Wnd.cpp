@@ -98,21 +98,21 @@ void CTabCtrl::SetImageList(HIMAGELIST list) const {
 CImageList& CImageList::operator=(CImageList&& other) noexcept {
     if (this != &other) {
         DeleteImageList();
-        list_ = std::exchange(other.list_, nullptr);
+        m_hImageList = std::exchange(other.m_hImageList, nullptr);
     }
     return *this;
 }
 
 bool CImageList::Create(int width, int height, UINT flags, int initial, int grow) {
     DeleteImageList();
-    list_ = ImageList_Create(width, height, flags, initial, grow);
-    return list_ != nullptr;
+    m_hImageList = ImageList_Create(width, height, flags, initial, grow);
+    return m_hImageList != nullptr;
 }
 
 void CImageList::DeleteImageList() {
-    if (list_ != nullptr) {
-        ImageList_Destroy(list_);
-        list_ = nullptr;
+    if (m_hImageList != nullptr) {
+        ImageList_Destroy(m_hImageList);
+        m_hImageList = nullptr;
     }
 }
 

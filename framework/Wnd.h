@@ -77,7 +77,7 @@ CFont CreatePointFont(const char* face, int points, bool bold = false, bool ital
 class CImageList {
 public:
     CImageList() = default;
-    CImageList(CImageList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
+    CImageList(CImageList&& other) noexcept : m_hImageList(std::exchange(other.m_hImageList, nullptr)) {}
     CImageList& operator=(CImageList&& other) noexcept;
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
@@ -85,11 +85,11 @@ public:
 
     bool Create(int width, int height, UINT flags, int initial, int grow);
     // Adds the images of a strip with its mask; the index of the first, or -1.
-    int Add(HBITMAP images, HBITMAP mask) const { return ImageList_Add(list_, images, mask); }
-    int GetImageCount() const { return ImageList_GetImageCount(list_); }
-    HIMAGELIST GetSafeHandle() const { return list_; }
+    int Add(HBITMAP images, HBITMAP mask) const { return ImageList_Add(m_hImageList, images, mask); }
+    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     void DeleteImageList();
 
 private:
-    HIMAGELIST list_ = nullptr;
+    HIMAGELIST m_hImageList = nullptr;
 };
