@@ -11,6 +11,12 @@ namespace formats {
 // dot or space, and not a device name such as CON or LPT1.TXT.
 bool IsSafeFileName(const std::string& name);
 
+// A name Windows opens as a device whatever extension follows it: CON, PRN, AUX, NUL, CLOCK$, the
+// console's CONIN$ and CONOUT$, COM and LPT with one digit (superscript 1, 2 and 3 among them).
+// Narrow names are in the ANSI code page; wide ones are UTF-16.
+bool IsDeviceName(const std::string& name);
+bool IsDeviceName(const std::wstring& name);
+
 // A name from the handheld as it may be shown on a console: control bytes, bytes from 0x7F up,
 // backslash and quotation mark as \xNN.
 std::string PrintableName(const std::string& name);

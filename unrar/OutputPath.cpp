@@ -1,5 +1,6 @@
 #include "unrar/OutputPath.h"
 
+#include "formats/FileNames.h"
 #include "win/Paths.h"
 
 #include <windows.h>
@@ -25,25 +26,6 @@ std::vector<std::wstring> SplitComponents(const std::wstring& path) {
     return parts;
 }
 
-bool IsDeviceName(const std::wstring& component) {
-    static const wchar_t* const kDevices[] = {L"CON",    L"PRN",     L"AUX",   L"NUL",
-                                              L"CONIN$", L"CONOUT$", L"CLOCK$"};
-    std::wstring base = component.substr(0, component.find(L'.'));
-    while (!base.empty() && base.back() == L' ') {
-        base.pop_back();
-    }
-    for (const wchar_t* device : kDevices) {
-        if (win::SameName(base, device)) {
-            return true;
-        }
-    }
-    const std::wstring prefix = base.substr(0, 3);
-    bool numberedPort = base.size() == 4 &&
-                        (win::SameName(prefix, L"COM") || win::SameName(prefix, L"LPT")) && base[3] >= L'0' &&
-                        base[3] <= L'9';
-    return numberedPort;
-}
-
 // Windows drops trailing dots and spaces from a component, so ".. " would climb like "..".
 bool IsOnlyDotsAndSpaces(const std::wstring& component) {
     return component.find_first_not_of(L". ") == std::wstring::npos;
@@ -65,7 +47,8 @@ std::optional<std::wstring> SafeRelativePath(const std::wstring& storedName) {
         if (component.empty() || component == L".") {
             continue;
         }
-        if (IsOnlyDotsAndSpaces(component) || HoldsForbiddenCharacter(component) || IsDeviceName(component)) {
+        if (IsOnlyDotsAndSpaces(component) || HoldsForbiddenCharacter(component) ||
+            formats::IsDeviceName(component)) {
             return std::nullopt;
         }
         relative += (relative.empty() ? L"" : L"\\") + component;

@@ -133,7 +133,8 @@ TEST_CASE("names from the handheld are used only when they are plain file names"
                              "tab\there",  "\x01",   "line\nbreak", "\x7f\x1f",      "trailing.",
                              "trailing ",  "CON",    "con.txt",     "Nul",           "PRN.doc",
                              "AUX.tar.gz", "COM1",   "com9.txt",    "LPT1",          "lpt9.x",
-                             "COM0",       "CONIN$", "CONOUT$",     "nul .txt",      "COM\xB9"}) {
+                             "COM0",       "CONIN$", "CONOUT$",     "nul .txt",      "COM\xB9",
+                             "CLOCK$"}) {
         CAPTURE(name);
         CHECK_FALSE(IsSafeFileName(name));
     }

@@ -1,6 +1,7 @@
 #include "emulated/palm/storage/DatabaseNames.h"
 
 #include "emulated/palm/storage/PdbFormat.h"
+#include "formats/FileNames.h"
 
 #include <cstring>
 
@@ -32,24 +33,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
     out += kHex[c & 15];
 }
 
-// Windows opens a device for CON, PRN, AUX, NUL, COM1-9 and LPT1-9 whatever extension follows,
-// and ignores spaces before the extension.
-bool IsDeviceBaseName(const std::string& fileName) {
-    std::string base = fileName.substr(0, fileName.find('.'));
-    while (!base.empty() && base.back() == ' ') {
-        base.pop_back();
-    }
-    for (char& c : base) {
-        c = LowerAscii(c);
-    }
-    if (base == "con" || base == "prn" || base == "aux" || base == "nul" || base == "conin$" ||
-        base == "conout$" || base == "clock$") {
-        return true;
-    }
-    return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
-           base[3] >= '0' && base[3] <= '9';
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -74,7 +57,7 @@ std::string DatabaseFileName(const std::string& name) {
             AppendEscaped(out, c);
         }
     }
-    if (IsDeviceBaseName(out)) {
+    if (formats::IsDeviceName(out)) {
         std::string rest = out.substr(1);
         out.clear();
         AppendEscaped(out, static_cast<unsigned char>(name[0]));
