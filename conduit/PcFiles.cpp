@@ -1,5 +1,7 @@
 #include "conduit/PcFiles.h"
 
+#include "conduit/SyncSession.h"
+
 #include "settings/OutgoingFolder.h"
 #include "win/FileSystem.h"
 #include "win/Handles.h"
@@ -40,11 +42,13 @@ bool RemoveTree(const std::string& path) {
     return RemoveWideTree(win::ToWide(path));
 }
 
-std::optional<std::string> PassFolder(const std::optional<std::string>& folder) {
-    if (!folder || folder->empty()) {
+namespace {
+
+std::optional<std::string> PassFolder(const std::string& folder) {
+    if (folder.empty()) {
         return std::nullopt;
     }
-    const std::string full = win::FullPathName(*folder);
+    const std::string full = win::FullPathName(folder);
     if (full.empty() || full.size() >= MAX_PATH) {
         return std::nullopt;
     }
@@ -55,8 +59,6 @@ std::optional<std::string> PassFolder(const std::optional<std::string>& folder) 
     }
     return full;
 }
-
-namespace {
 
 bool WriteMarker(const std::string& folder) {
     std::string marker = folder + "\\" + PrivateFolder::kMarkerName;
@@ -141,6 +143,19 @@ void RemoveLeftovers(const std::string& folder) {
             RemoveDirectoryA(name.c_str());
         }
     }
+}
+
+std::optional<std::string> EnterPassFolder(const std::optional<std::string>& folder, const char* refusal) {
+    if (!folder) {
+        return std::nullopt;
+    }
+    std::optional<std::string> full = PassFolder(*folder);
+    if (!full) {
+        LogWarning(*folder, refusal);
+        return std::nullopt;
+    }
+    RemoveLeftovers(*full);
+    return full;
 }
 
 OwnedFile& OwnedFile::operator=(OwnedFile&& other) noexcept {

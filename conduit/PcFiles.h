@@ -11,9 +11,11 @@
 // Removes a folder with everything in it, read-only files included; true when it is gone.
 bool RemoveTree(const std::string& path);
 
-// The folder a pass works in, as the full path every name of the pass is joined to; nothing when it
-// is not given, is no existing folder, or is too long to hold a file name.
-std::optional<std::string> PassFolder(const std::optional<std::string>& folder);
+// The folder a pass works in, as the full path every name of the pass is joined to, cleared of the
+// leftovers of an interrupted HotSync (RemoveLeftovers); nothing when it is not given, is no existing
+// folder, or is too long to hold a file name. A folder that is given but cannot be entered is logged
+// with `refusal`.
+std::optional<std::string> EnterPassFolder(const std::optional<std::string>& folder, const char* refusal);
 
 // The conduit's private folder inside a pass's folder. Whatever the conduit writes before it
 // is whole — a received file, an archive, an expansion — lives there, so the leftovers of an

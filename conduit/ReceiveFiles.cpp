@@ -260,15 +260,12 @@ void ReceiveFiles(SyncSession& session) {
     if (!queue.Open(kQueueDatabaseName)) {
         return;
     }
-    std::optional<std::string> inbox = PassFolder(session.settings.receiveFolder);
+    std::optional<std::string> inbox =
+        EnterPassFolder(session.settings.receiveFolder,
+                        "the incoming folder cannot be entered; the files queued for the PC wait");
     if (!inbox) {
-        if (session.settings.receiveFolder) {
-            LogWarning(*session.settings.receiveFolder,
-                       "the incoming folder cannot be entered; the files queued for the PC wait");
-        }
         return;
     }
-    RemoveLeftovers(*inbox);
     std::optional<std::vector<std::string>> names = ReadQueuedNames(queue);
     bool closed = queue.Close();
     if (!names || !closed) {

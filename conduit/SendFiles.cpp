@@ -280,15 +280,11 @@ void SendFile(SyncSession& session, const std::string& outbox, const settings::O
 }
 
 void SendFiles(SyncSession& session) {
-    std::optional<std::string> outbox = PassFolder(session.settings.sendFolder);
+    std::optional<std::string> outbox = EnterPassFolder(
+        session.settings.sendFolder, "the outgoing folder cannot be entered; nothing is sent");
     if (!outbox) {
-        if (session.settings.sendFolder) {
-            LogWarning(*session.settings.sendFolder,
-                       "the outgoing folder cannot be entered; nothing is sent");
-        }
         return;
     }
-    RemoveLeftovers(*outbox);
     DWORD compression = CompressionForSending(session.settings.archiver);
     for (const settings::OutgoingEntry& listed : settings::ListOutgoingFolder(*outbox)) {
         SendListed(session, *outbox, listed, compression);
