@@ -1,5 +1,5 @@
-// What the drivers of Setup and UnInstall share: they start the program, find its windows and
-// answer its message boxes from another process, as a user would.
+// What the drivers of Setup, UnInstall and the manager share: they start the program, find its
+// windows and answer its message boxes from another process, as a user would.
 #pragma once
 
 #include <windows.h>
@@ -64,6 +64,33 @@ inline void WaitUntilGone(HWND window, DWORD timeoutMs) {
          IsWindow(window) && IsWindowVisible(window) && GetTickCount() - start < timeoutMs;) {
         Sleep(10);
     }
+}
+
+// Prints the rectangle of the visible window of any process with this title (and class):
+// left top width height. The driver's exit code: 0, or 1 when there is no such window.
+inline int PrintWindowRect(const char* title, const char* windowClass = nullptr) {
+    HWND window = FindVisibleWindow(0, title, windowClass);
+    if (window == nullptr) {
+        return 1;
+    }
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+// Presses `button` of an open dialog, then lets `answerBoxes(processId)` answer the message boxes of
+// the dialog's process until the dialog has gone. The driver's exit code: 0, or 1 on a time-out.
+template <class AnswerBoxes>
+int PressUntilGone(HWND dialog, int button, DWORD timeoutMs, AnswerBoxes answerBoxes) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < timeoutMs; Sleep(20)) {
+        answerBoxes(processId);
+    }
+    return IsWindow(dialog) ? 1 : 0;
 }
 
 // Starts the program in `folder` (null: the driver's own folder); false, with a note on stderr,

@@ -11,6 +11,7 @@
 //       prints the dialog's window rectangle: left top width height
 //   close
 //       closes the manager as its close box does
+#include "tests/drivers/DriverWindows.h"
 #include "manager/resource.h"
 
 #include <windows.h>
@@ -23,10 +24,11 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
+constexpr const char* kDialogClass = "#32770";
+constexpr const char* kDialogTitle = "Kestrin Manager";
 
 HWND FindManager() {
-    HWND dialog = FindWindowA("#32770", "Kestrin Manager");
-    return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+    return driver::FindVisibleWindow(0, kDialogTitle, kDialogClass);
 }
 
 HWND WaitForManager() {
@@ -48,13 +50,8 @@ int OpenTime(const char* program, int rows) {
     LARGE_INTEGER frequency, begin, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = std::string("\"") + program + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        std::fprintf(stderr, "cannot start %s\n", program);
+    if (!driver::StartProgram(program, nullptr, process)) {
         return 1;
     }
     HWND dialog = nullptr;
@@ -114,10 +111,7 @@ int main(int argc, char** argv) {
         return SwitchPage(dialog, std::atoi(argv[2]));
     }
     if (command == "rect") {
-        RECT rect = {};
-        GetWindowRect(dialog, &rect);
-        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-        return 0;
+        return driver::PrintWindowRect(kDialogTitle, kDialogClass);
     }
     if (command == "close") {
         PostMessageA(dialog, WM_CLOSE, 0, 0);

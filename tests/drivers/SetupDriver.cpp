@@ -125,30 +125,14 @@ int StartAndLeaveOpen(const std::string& program) {
     return shown ? 0 : 1;
 }
 
-int PrintRect() {
-    HWND dialog = FindDialog(0);
-    if (dialog == nullptr) {
-        return 1;
-    }
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    return 0;
-}
-
 int CancelOpenDialog() {
     HWND dialog = FindDialog(0);
     if (dialog == nullptr) {
         return 1;
     }
-    DWORD process = 0;
-    GetWindowThreadProcessId(dialog, &process);
-    PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     const std::vector<Answer> abort = {{"abort", IDYES}};
-    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
-        AnswerMessageBox(process, abort);
-    }
-    return IsWindow(dialog) ? 1 : 0;
+    return driver::PressUntilGone(dialog, IDCANCEL, kTimeoutMs,
+                                  [&](DWORD process) { AnswerMessageBox(process, abort); });
 }
 
 } // namespace
@@ -158,7 +142,7 @@ int main(int argc, char** argv) {
         return StartAndLeaveOpen(argv[2]);
     }
     if (argc == 2 && std::string(argv[1]) == "rect") {
-        return PrintRect();
+        return driver::PrintWindowRect(kDialogCaption, kDialogClass);
     }
     if (argc == 2 && std::string(argv[1]) == "cancel") {
         return CancelOpenDialog();

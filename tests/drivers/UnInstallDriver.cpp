@@ -103,32 +103,16 @@ int StartAndLeaveOpen(const char* program) {
     return shown ? 0 : 1;
 }
 
-int PrintRect() {
-    HWND dialog = driver::FindVisibleWindow(0, kDialogTitle);
-    if (dialog == nullptr) {
-        return 1;
-    }
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    return 0;
-}
-
 int Finish() {
     HWND dialog = driver::FindVisibleWindow(0, kDialogTitle);
     if (dialog == nullptr) {
         return 1;
     }
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    for (DWORD start = GetTickCount(); IsWindow(dialog) && GetTickCount() - start < kTimeoutMs; Sleep(20)) {
+    return driver::PressUntilGone(dialog, IDCANCEL, kTimeoutMs, [](DWORD processId) {
         if (HWND box = driver::FindVisibleWindow(processId, kCaption)) {
             Answer(box, false);
         }
-    }
-    return IsWindow(dialog) ? 1 : 0;
+    });
 }
 
 int Run(const char* program, bool confirm) {
@@ -159,7 +143,7 @@ int main(int argc, char** argv) {
         return StartAndLeaveOpen(argv[2]);
     }
     if (argc == 2 && std::strcmp(argv[1], "rect") == 0) {
-        return PrintRect();
+        return driver::PrintWindowRect(kDialogTitle);
     }
     if (argc == 2 && std::strcmp(argv[1], "finish") == 0) {
         return Finish();
