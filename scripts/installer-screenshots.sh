@@ -10,8 +10,6 @@ set -euo pipefail
 build=$(cd "${1:?usage: installer-screenshots.sh BUILD_DIR [OUTPUT_DIR]}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${2:-$here/docs/screenshots}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
 for file in Setup.exe data.z unrar.dll; do
   if [ ! -f "$build/dist/$file" ]; then
     echo "installer-screenshots: $build/dist/$file is missing: build first (scripts/build.sh)" >&2
@@ -19,39 +17,16 @@ for file in Setup.exe data.z unrar.dll; do
   fi
 done
 
-export WINEPREFIX="$build/wineprefix-installer-shots" WINEARCH=win32 HOME="$build/winehome-shots"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
-mkdir -p "$HOME"
-quiet() { "$@" >/dev/null 2>&1 </dev/null; }
-
-# A display of our own.
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-xvfb=$!
-export DISPLAY=":$display"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-sleep 1
+export WINEPREFIX="$build/wineprefix-installer-shots"
+. "$here/scripts/screenshot-display.sh"
 
 # Setup must find a PC on which Kestrin is not installed yet.
 quiet wineserver -k || true
 rm -rf "$WINEPREFIX"
 quiet "$here/scripts/palm-desktop.sh" "$WINEPREFIX" "$build"
 quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f
-# No window manager runs here: Wine draws the window frames itself.
-quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-quiet wine reg add 'HKCU\Control Panel\Colors' /v Background /d '0 128 128' /f
-# The classic look: no visual theme, and Windows' own raster MS Sans Serif for the dialog font.
-quiet wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f
-cp -n /usr/share/wine/fonts/*.fon /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-rm -f "$WINEPREFIX/drive_c/windows/Fonts/ms_sans_serif.ttf"
 # Free stand-ins (fonts-liberation, fonts-comic-neue) for the faces of the two dialogs' headlines.
-quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f
-quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Comic Sans MS' /d 'Comic Neue' /f
+classic_look 'Times New Roman=Liberation Serif' 'Comic Sans MS=Comic Neue'
 # The programs that palm-desktop.sh left running know nothing of the display driver chosen now.
 quiet wineserver -k || true
 quiet wineserver -w || true
@@ -62,11 +37,8 @@ mkdir -p "$download"
 cp "$build/dist/"* "$download/"
 
 shoot() { # DRIVER FILE
-  local left top width height
   sleep 2
-  read -r left top width height < <(wine "$build/bin/$1" rect | tr -d '\r')
-  import -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$2"
-  echo "saved $out/$2"
+  crop "$2" $(wine "$build/bin/$1" rect | tr -d '\r')
 }
 
 # The drivers' output goes to a file: the program they start inherits it and keeps a pipe open.

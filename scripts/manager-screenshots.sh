@@ -8,26 +8,8 @@ set -euo pipefail
 build=$(cd "${1:?usage: manager-screenshots.sh BUILD_DIR [OUTPUT_DIR]}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${2:-$here/docs/screenshots}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
-
-export WINEPREFIX="$build/wineprefix-shots" WINEARCH=win32 HOME="$build/winehome-shots"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" LANG=C.UTF-8
-mkdir -p "$HOME"
-quiet() { "$@" >/dev/null 2>&1 </dev/null; }
-
-# A display of our own.
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-xvfb=$!
-export DISPLAY=":$display"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-sleep 1
+export WINEPREFIX="$build/wineprefix-shots"
+. "$here/scripts/screenshot-display.sh"
 
 if [ ! -f "$WINEPREFIX/.kestrin-shots-ready" ]; then
   rm -rf "$WINEPREFIX"
@@ -35,16 +17,8 @@ if [ ! -f "$WINEPREFIX/.kestrin-shots-ready" ]; then
   quiet wineserver -p
   quiet wine wineboot -i
   quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
-  # No window manager runs here: Wine draws the window frames itself.
-  quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-  quiet wine reg add 'HKCU\Control Panel\Colors' /v Background /d '0 128 128' /f
-  # The classic look: no visual theme, and Windows' own raster MS Sans Serif for the dialog font.
-  quiet wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f
-  cp -n /usr/share/wine/fonts/*.fon /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  rm -f "$WINEPREFIX/drive_c/windows/Fonts/ms_sans_serif.ttf"
   # Metric-compatible stand-ins (fonts-liberation) for the two faces of the About page.
-  quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f
-  quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f
+  classic_look 'Courier New=Liberation Mono' 'Times New Roman=Liberation Serif'
   quiet wineserver -k
   touch "$WINEPREFIX/.kestrin-shots-ready"
 fi
@@ -77,11 +51,10 @@ wine ./KestrinManager.exe >/dev/null 2>&1 </dev/null &
 manager=$!
 wine ./ManagerDriver.exe wait
 sleep 2
-read -r left top width height < <(wine ./ManagerDriver.exe rect | tr -d '\r')
+rect=$(wine ./ManagerDriver.exe rect | tr -d '\r')
 shoot() {
   sleep 1.5
-  import -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$1"
-  echo "saved $out/$1"
+  crop "$1" $rect
 }
 shoot manager-files.png
 wine ./ManagerDriver.exe page 1
