@@ -8,9 +8,7 @@
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$source_dir/build}" && pwd)
-cmake --build "$build" -j2 --target transfer_bench >/dev/null
-# The program writes Windows line ends.
-bench() { "$build/wine-run" "$build/bin/transfer_bench.exe" "$@" </dev/null | tr -d '\r'; }
+. "$source_dir/bench/wine-bench.sh" transfer_bench
 field() { sed -n "s/^$1 .*ratio \([0-9.]*\)$/\1/p" <<<"$2"; }
 
 echo "== 64 MiB through the emulated handheld (fastest of 5 runs each)"
@@ -22,13 +20,7 @@ echo "receive throughput / CopyFileA: $(field receive "$out") (target >= 0.5)"
 echo "(handheld-store: the emulated handheld alone storing 64 MiB from memory, the floor under a send;"
 echo " bare-send: the file read in 32 KiB pieces into a new database, closed and deleted, no conduit)"
 
-echo "== peak memory, one process per size"
-peaks() { sed -n 's/^peak-working-set \([0-9]*\) peak-pagefile \([0-9]*\)$/\1 \2/p' <<<"$1"; }
-read -r ws1 pf1 <<<"$(peaks "$(bench memory 1)")"
-read -r ws64 pf64 <<<"$(peaks "$(bench memory 64)")"
-echo "1 MiB:  peak working set $((ws1 / 1024)) KiB, peak pagefile $((pf1 / 1024)) KiB"
-echo "64 MiB: peak working set $((ws64 / 1024)) KiB, peak pagefile $((pf64 / 1024)) KiB"
-echo "difference: working set $(((ws64 - ws1) / 1024)) KiB, pagefile $(((pf64 - pf1) / 1024)) KiB (target < 1024 KiB)"
+peak_memory
 
 echo "== per-file time of one synchronisation"
 few=$(bench files 200)
