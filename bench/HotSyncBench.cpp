@@ -137,6 +137,18 @@ bool WholeOnHandheld(const TrackedFile& file) {
 
 } // namespace
 
+std::string HandheldData(const HotSyncBench& bench, const std::string& name) {
+    std::string data;
+    bench.OnHandheld([&] { data = transfer_test::FileDatabaseData(name).value_or("(none)"); });
+    return data;
+}
+
+bool OnHandheld(const HotSyncBench& bench, const std::string& name) {
+    bool exists = false;
+    bench.OnHandheld([&] { exists = transfer_test::DatabaseExists(name); });
+    return exists;
+}
+
 void CountCase() {
     ++tally.cases;
 }

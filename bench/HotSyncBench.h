@@ -82,6 +82,11 @@ private:
     std::vector<TrackedFile> tracked_;
 };
 
+// The data of the handheld's file database `name`, or "(none)"; whether the handheld holds a
+// database of that name.
+std::string HandheldData(const HotSyncBench& bench, const std::string& name);
+bool OnHandheld(const HotSyncBench& bench, const std::string& name);
+
 // Counted over the whole run of the suite and printed at its end.
 void CountCase();
 

@@ -1,14 +1,14 @@
 // What the conduit answers HotSync Manager, and its language library across loads and unloads.
 #include "conduit/ConduitApp.h"
 #include "emulated/palm/HandheldEmu.h"
-#include "tests/conduit/TestSupport.h"
+#include "tests/conduit/TransferSupport.h"
 
 #include <doctest/doctest.h>
 
 #include <cstring>
 #include <string>
 
-using testing::ConduitDll;
+using transfer_test::ConduitDll;
 
 namespace {
 

@@ -16,43 +16,6 @@ using namespace transfer_test;
 
 namespace {
 
-std::string HandheldData(const HotSyncBench& bench, const std::string& name) {
-    std::string data;
-    bench.OnHandheld([&] { data = FileDatabaseData(name).value_or("(none)"); });
-    return data;
-}
-
-bool OnHandheld(const HotSyncBench& bench, const std::string& name) {
-    bool exists = false;
-    bench.OnHandheld([&] { exists = DatabaseExists(name); });
-    return exists;
-}
-
-bool WriteWide(const std::wstring& path, const std::string& bytes) {
-    win::File file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-std::optional<std::string> ReadWide(const std::wstring& path) {
-    win::File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string bytes(1 << 16, '\0');
-    DWORD read = 0;
-    ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
-}
-
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 // A file on each side that a HotSync must not move: one waiting to go, one queued to come.
 void PutBothWays(HotSyncBench& bench) {
     bench.PutOutgoing("out.txt", "from the PC");
@@ -166,11 +129,11 @@ TEST_CASE("a PC name that does not survive the ANSI code page stays on the PC") 
     SUBCASE("a look-alike of another file's name") {
         HotSyncBench bench;
         // a-macron becomes a plain "a" in the ANSI code page: the 8-bit name is nota.txt's.
-        std::wstring lookAlike = Wide(bench.outbox()) + L"\\not\u0101.txt";
-        REQUIRE(WriteWide(lookAlike, "the macron file"));
+        std::wstring lookAlike = win::ToWide(bench.outbox()) + L"\\not\u0101.txt";
+        REQUIRE(WriteBytes(lookAlike, "the macron file"));
         bench.PutOutgoing("nota.txt", "the plain file");
         HotSyncRun run = bench.Run();
-        CHECK(ReadWide(lookAlike) == std::string("the macron file"));
+        CHECK(ReadBytes(lookAlike) == std::string("the macron file"));
         CHECK(HandheldData(bench, "nota.txt") == "the plain file");
         CHECK(run.warnings.size() == 1);
         bench.CheckNothingLost();
@@ -178,10 +141,10 @@ TEST_CASE("a PC name that does not survive the ANSI code page stays on the PC") 
     }
     SUBCASE("a name with characters the code page lacks") {
         HotSyncBench bench;
-        std::wstring omega = Wide(bench.outbox()) + L"\\\u03A9mega.txt";
-        REQUIRE(WriteWide(omega, "omega"));
+        std::wstring omega = win::ToWide(bench.outbox()) + L"\\\u03A9mega.txt";
+        REQUIRE(WriteBytes(omega, "omega"));
         HotSyncRun run = bench.Run();
-        CHECK(ReadWide(omega) == std::string("omega"));
+        CHECK(ReadBytes(omega) == std::string("omega"));
         CHECK(run.warnings.size() == 1);
         bench.OnHandheld([] { CHECK_FALSE(DatabaseExists("?mega.txt")); });
         DeleteFileW(omega.c_str());

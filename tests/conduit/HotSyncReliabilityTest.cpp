@@ -24,18 +24,6 @@ const std::string& LargeData() {
     return data;
 }
 
-std::string HandheldData(const HotSyncBench& bench, const std::string& name) {
-    std::string data;
-    bench.OnHandheld([&] { data = FileDatabaseData(name).value_or("(none)"); });
-    return data;
-}
-
-bool OnHandheld(const HotSyncBench& bench, const std::string& name) {
-    bool exists = false;
-    bench.OnHandheld([&] { exists = DatabaseExists(name); });
-    return exists;
-}
-
 void PutOldDatabase(const HotSyncBench& bench, const std::string& name, const std::string& data) {
     bench.OnHandheld(
         [&] { REQUIRE(PutFileDatabase(name, MakeHeader(name, static_cast<DWORD>(data.size())), data)); });
@@ -88,75 +76,69 @@ const std::vector<std::string> kStartAndEndOnly = {"  [19 sync started] \"\"",
 } // namespace
 
 TEST_CASE("compressed files coming in expand in a private folder and replace only what expanded") {
-    SUBCASE("an archive that expands replaces the PC's file under Overwrite") {
-        for (auto archiver : {settings::WinZip, settings::WinRar}) {
-            CAPTURE(archiver);
-            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
-            HotSyncBench bench;
-            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
-            bench.PutQueued("notes.txt", Pattern(70000, 1), archiver);
-            HotSyncRun run = bench.Run();
-            CHECK(ReadBytes(bench.inbox("notes.txt")) == Pattern(70000, 1));
-            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
-            CHECK(run.logLines == kStartAndEndOnly);
-            bench.CheckNothingLost();
-            bench.CheckNoStrayFile();
-        }
-    }
-    SUBCASE("an archiver that fails leaves the PC's file as it was, nothing beside it, and a warning") {
-        for (auto archiver : {settings::WinZip, settings::WinRar}) {
-            CAPTURE(archiver);
-            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
-            HotSyncBench bench;
-            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
-            bench.Track("notes.txt", "old notes");
-            bench.PutQueued("notes.txt", Pattern(5000, 2), archiver);
-            HotSyncOptions options;
-            options.archiverMode = "fail";
-            HotSyncRun run = bench.Run(options);
-            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
-            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
-            CHECK(run.Warned("notes.txt"));
-            bench.CheckNothingLost();
-            bench.CheckNoStrayFile();
-        }
-    }
-    SUBCASE("a damaged archive leaves the PC's file as it was") {
-        for (auto archiver : {settings::WinZip, settings::WinRar}) {
-            CAPTURE(archiver);
-            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
-            HotSyncBench bench;
-            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
-            bench.Track("notes.txt", "old notes");
-            std::string archive = MakeArchive(archiver, "notes.txt", Pattern(9000, 3));
-            archive[archive.size() / 2] ^= 0x5A;
-            bench.OnHandheld([&] {
-                REQUIRE(PutFileDatabase("notes.txt", MakeHeader("notes.txt", 9000, archiver), archive));
-                REQUIRE(QueueForPc({"notes.txt"}));
-            });
-            HotSyncRun run = bench.Run();
-            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
-            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
-            CHECK(run.Warned("notes.txt"));
-            bench.CheckNothingLost();
-            bench.CheckNoStrayFile();
-        }
-    }
-    SUBCASE("Ask answered No keeps the PC's file; the expanded file is discarded") {
-        for (auto archiver : {settings::WinZip, settings::WinRar}) {
-            CAPTURE(archiver);
-            ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
-            HotSyncBench bench(settings::Ask);
-            REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
-            bench.Track("notes.txt", "old notes");
-            bench.PutQueued("notes.txt", Pattern(4000, 4), archiver);
-            HotSyncRun run = bench.Run({"--answer", "no"});
-            CHECK(run.questions ==
-                  std::vector<std::string>{"File notes.txt already exists on your PC! Overwrite?"});
-            CHECK(ReadBytes(bench.inbox("notes.txt")) == std::string("old notes"));
-            CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
-            bench.CheckNothingLost();
-            bench.CheckNoStrayFile();
+    struct Case {
+        const char* name;
+        DWORD fromPalmToPC;
+        HotSyncOptions options;
+        bool damaged; // the archive on the handheld has a byte changed in its middle
+        bool replaces;
+        std::vector<std::string> questions;
+    };
+    const std::vector<Case> cases = {
+        {"an archive that expands replaces the PC's file under Overwrite",
+         settings::Overwrite,
+         {},
+         false,
+         true,
+         {}},
+        {"an archiver that fails leaves the PC's file as it was, nothing beside it, and a warning",
+         settings::Overwrite,
+         {{}, false, "fail"},
+         false,
+         false,
+         {}},
+        {"a damaged archive leaves the PC's file as it was", settings::Overwrite, {}, true, false, {}},
+        {"Ask answered No keeps the PC's file; the expanded file is discarded",
+         settings::Ask,
+         {{"--answer", "no"}, false, std::nullopt},
+         false,
+         false,
+         {"File notes.txt already exists on your PC! Overwrite?"}},
+    };
+    SUBCASE("by each archiver: the file replaces the PC's only when it expanded and may replace it") {
+        for (const Case& c : cases) {
+            for (auto archiver : {settings::WinZip, settings::WinRar}) {
+                CAPTURE(c.name);
+                CAPTURE(archiver);
+                ArchiverRegistration registration(archiver, TestArchiverPath(archiver));
+                HotSyncBench bench(c.fromPalmToPC);
+                REQUIRE(WriteBytes(bench.inbox("notes.txt"), "old notes"));
+                if (!c.replaces) {
+                    bench.Track("notes.txt", "old notes");
+                }
+                if (c.damaged) {
+                    std::string archive = MakeArchive(archiver, "notes.txt", Pattern(9000, 3));
+                    archive[archive.size() / 2] ^= 0x5A;
+                    bench.OnHandheld([&] {
+                        REQUIRE(
+                            PutFileDatabase("notes.txt", MakeHeader("notes.txt", 9000, archiver), archive));
+                        REQUIRE(QueueForPc({"notes.txt"}));
+                    });
+                } else {
+                    bench.PutQueued("notes.txt", Pattern(70000, 1), archiver);
+                }
+                HotSyncRun run = bench.Run(c.options);
+                CHECK(ReadBytes(bench.inbox("notes.txt")) == (c.replaces ? Pattern(70000, 1) : "old notes"));
+                CHECK(Entries(bench.inbox()) == std::set<std::string>{"notes.txt"});
+                CHECK(run.questions == c.questions);
+                if (c.replaces) {
+                    CHECK(run.logLines == kStartAndEndOnly);
+                } else if (c.questions.empty()) {
+                    CHECK(run.Warned("notes.txt"));
+                }
+                bench.CheckNothingLost();
+                bench.CheckNoStrayFile();
+            }
         }
     }
     SUBCASE("an archiver that is not installed passes the file over before the PC is touched") {

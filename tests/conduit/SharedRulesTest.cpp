@@ -2,7 +2,7 @@
 // Settings store's transfer values, the default folders and what counts as a full folder path.
 #include "settings/OutgoingFolder.h"
 #include "settings/Settings.h"
-#include "tests/conduit/TestSupport.h"
+#include "tests/conduit/TransferSupport.h"
 #include "win/Paths.h"
 
 #include <doctest/doctest.h>
@@ -10,22 +10,10 @@
 #include <map>
 #include <string>
 
-using namespace testing;
+using namespace transfer_test;
 using settings::OutgoingVerdict;
 
 namespace {
-
-bool WriteWide(const std::wstring& path, const std::string& bytes) {
-    win::File file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 
 std::map<std::wstring, settings::OutgoingEntry> ListByName(const std::string& folder) {
     std::map<std::wstring, settings::OutgoingEntry> entries;
@@ -39,20 +27,20 @@ std::map<std::wstring, settings::OutgoingEntry> ListByName(const std::string& fo
 
 TEST_CASE("the outgoing folder's listing gives every entry with the verdict the conduit applies") {
     ScratchFolder folder("outgoing-rule");
-    std::wstring base = Wide(folder.path()) + L"\\";
-    REQUIRE(WriteWide(base + L"a.txt", "0123456789"));
-    REQUIRE(WriteWide(base + L"b.txt", ""));
+    std::wstring base = win::ToWide(folder.path()) + L"\\";
+    REQUIRE(WriteBytes(base + L"a.txt", "0123456789"));
+    REQUIRE(WriteBytes(base + L"b.txt", ""));
     REQUIRE(CreateDirectoryW((base + L"docs").c_str(), nullptr));
-    REQUIRE(WriteWide(base + L"SerialSync.TXT", "x"));
-    REQUIRE(WriteWide(base + L"$$TEMP$$.zip", "x"));
-    REQUIRE(WriteWide(base + L"$$temp$$.Rar", "x"));
-    REQUIRE(WriteWide(base + L"~kestrinconduit.TMP", "x"));
-    REQUIRE(WriteWide(base + L"~KestrinConduit9.tmp", "x"));
-    REQUIRE(WriteWide(base + L"~KestrinConduit10.tmp", "x"));
+    REQUIRE(WriteBytes(base + L"SerialSync.TXT", "x"));
+    REQUIRE(WriteBytes(base + L"$$TEMP$$.zip", "x"));
+    REQUIRE(WriteBytes(base + L"$$temp$$.Rar", "x"));
+    REQUIRE(WriteBytes(base + L"~kestrinconduit.TMP", "x"));
+    REQUIRE(WriteBytes(base + L"~KestrinConduit9.tmp", "x"));
+    REQUIRE(WriteBytes(base + L"~KestrinConduit10.tmp", "x"));
     // Greek capital omega is in no Western code page; a-macron turns into a plain "a" there.
-    REQUIRE(WriteWide(base + L"\u03A9mega.txt", "omega"));
-    REQUIRE(WriteWide(base + L"not\u0101.txt", "macron"));
-    REQUIRE(WriteWide(base + L"nota.txt", "plain"));
+    REQUIRE(WriteBytes(base + L"\u03A9mega.txt", "omega"));
+    REQUIRE(WriteBytes(base + L"not\u0101.txt", "macron"));
+    REQUIRE(WriteBytes(base + L"nota.txt", "plain"));
 
     std::map<std::wstring, settings::OutgoingEntry> entries = ListByName(folder.path());
     REQUIRE(entries.size() == 12);

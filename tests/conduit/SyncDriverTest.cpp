@@ -4,14 +4,14 @@
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/Settings.h"
-#include "tests/conduit/TestSupport.h"
+#include "tests/conduit/TransferSupport.h"
 
 #include <doctest/doctest.h>
 
 #include <string>
 #include <vector>
 
-using namespace testing;
+using namespace transfer_test;
 
 namespace {
 

@@ -1,11 +1,13 @@
-// Helpers of the transfer tests: scratch folders, the emulated handheld's databases, the test
-// archivers' registration and the answers to the conduit's questions.
+// Helpers of the conduit's tests: scratch folders, the Settings store, the conduit DLL, the emulated
+// handheld's databases, the test archivers' registration and the answers to the conduit's questions.
 #pragma once
 
 #include "conduit/FileHeader.h"
 #include "conduit/SyncDriver.h"
+#include "interfaces/palm/CondAPI.h"
 #include "settings/Settings.h"
 #include "tests/support/Files.h"
+#include "win/Handles.h"
 
 #include <windows.h>
 
@@ -130,6 +132,23 @@ private:
 };
 
 long __cdecl IgnoreProgress(char* text);
+
+// The Settings store as Setup leaves it, with the two folders given; an empty folder is not written.
+void WriteDefaultSettings(const std::string& sendFolder, const std::string& receiveFolder);
+void DeleteSettings();
+
+// The conduit library as HotSync Manager loads it, with its exports.
+struct ConduitDll {
+    ConduitDll();
+
+    win::Module module;
+    long(__cdecl* getConduitName)(char*, WORD) = nullptr;
+    DWORD(__cdecl* getConduitVersion)() = nullptr;
+    long(__cdecl* getConduitInfo)(int, void*, void*, DWORD*) = nullptr;
+    long(__cdecl* configureConduit)(void*) = nullptr;
+    long(__cdecl* cfgConduit)(int, void*, DWORD*) = nullptr;
+    long(__cdecl* openConduit)(PROGRESSFN, CSyncProperties*) = nullptr;
+};
 
 // One synchronisation's surroundings: an outgoing, an incoming and a handheld folder under one
 // scratch folder, a fresh emulated handheld with plenty of free RAM, a fresh session whose settings

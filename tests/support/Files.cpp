@@ -46,7 +46,11 @@ void RemoveTree(const std::string& path) {
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    return WriteBytes(win::ToWide(path), bytes);
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* file = _wfopen(path.c_str(), L"wb");
     if (!file) {
         return false;
     }
@@ -55,7 +59,11 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    return ReadBytes(win::ToWide(path));
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file) {
         return std::nullopt;
     }

@@ -26,6 +26,9 @@ using win::FolderExists;
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
+// The same for a path with characters outside the ANSI code page.
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::wstring& path);
 // The file's content, or "<missing>".
 std::string ReadWholeFile(const std::string& path);
 
