@@ -3,6 +3,7 @@
 #include "emulated/condmgr/Registrations.h"
 #include "interfaces/palm/CondMgr.h"
 #include "tests/support/Files.h"
+#include "tests/support/Processes.h"
 #include "win/Handles.h"
 
 #include <doctest/doctest.h>
@@ -93,39 +94,15 @@ struct CondMgr {
     }
 };
 
-struct ToolRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
+using testsupport::ProgramRun;
 
 // Runs condmgr_tool.exe, a process of its own, against the same condmgr.dll.
-ToolRun RunTool(const std::string& arguments) {
+ProgramRun RunTool(const std::string& arguments) {
     testsupport::ScratchFolder scratch{"condmgr"};
-    std::string outputPath = scratch / "output.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output =
-        CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(output != INVALID_HANDLE_VALUE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
     std::string folder = testsupport::ProgramFolder();
     std::string commandLine = "\"" + testsupport::Join(folder, "condmgr_tool.exe") + "\" \"" +
                               testsupport::Join(folder, "condmgr.dll") + "\" " + arguments;
-    BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(output);
-    REQUIRE(started);
-    win::UniqueHandle<win::KernelTraits> processHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    REQUIRE(WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0);
-    ToolRun run;
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    run.output = testsupport::ReadBytes(outputPath).value_or("");
-    return run;
+    return testsupport::RunProgram(commandLine, scratch / "output.txt", 60000);
 }
 
 } // namespace
@@ -230,14 +207,14 @@ TEST_CASE("the listing calls walk every registration and report short buffers") 
 
 TEST_CASE("a registration made by one process is seen by the next") {
     CondMgr cm;
-    ToolRun registered = RunTool("register vqKT KestrinConduit.dll 2");
+    ProgramRun registered = RunTool("register vqKT KestrinConduit.dll 2");
     CHECK(registered.exitCode == 0);
     CHECK(cm.Creators() == std::vector<std::string>{"vqKT"});
     CHECK(cm.Name("vqKT") == "KestrinConduit.dll");
     CHECK(cm.Priority("vqKT") == 2);
 
     // Installing again from another process is refused like Setup's second run.
-    ToolRun again = RunTool("register vqKT Other.dll 1");
+    ProgramRun again = RunTool("register vqKT Other.dll 1");
     CHECK(again.exitCode == 1);
     CHECK(again.output.find("install " + std::to_string(kErrCreatorInUse)) != std::string::npos);
     CHECK(cm.Name("vqKT") == "KestrinConduit.dll");
@@ -245,11 +222,11 @@ TEST_CASE("a registration made by one process is seen by the next") {
     REQUIRE(cm.install("abcd", kTypeApplication) == kOk);
     REQUIRE(cm.setName("abcd", "Second.dll") == kOk);
     REQUIRE(cm.setPriority("abcd", 0) == kOk);
-    ToolRun listed = RunTool("list");
+    ProgramRun listed = RunTool("list");
     CHECK(listed.exitCode == 0);
-    CHECK(listed.output == "vqKT 2 KestrinConduit.dll\r\nabcd 0 Second.dll\r\n");
+    CHECK(listed.output == "vqKT 2 KestrinConduit.dll\nabcd 0 Second.dll\n");
 
     CHECK(RunTool("remove vqKT").exitCode == 0);
     CHECK(cm.Creators() == std::vector<std::string>{"abcd"});
-    CHECK(RunTool("remove vqKT").output == "remove " + std::to_string(kErrNoConduit) + "\r\n");
+    CHECK(RunTool("remove vqKT").output == "remove " + std::to_string(kErrNoConduit) + "\n");
 }

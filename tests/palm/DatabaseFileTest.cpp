@@ -1,5 +1,5 @@
 // A database written through SYNC20.dll, read back, and its file checked byte by byte.
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>
 

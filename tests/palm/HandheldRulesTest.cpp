@@ -1,6 +1,6 @@
 // The emulated handheld's rules: one open database, missing and existing names, finds, card
 // information, preferences, and the calls made to fail.
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>
 

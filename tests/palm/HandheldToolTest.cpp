@@ -1,6 +1,7 @@
 // handheld.exe and its file-database rules, checked through SYNC20.dll as the conduit sees them.
 #include "emulated/handheld/FileDatabase.h"
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
+#include "tests/support/Processes.h"
 
 #include <doctest/doctest.h>
 
@@ -10,38 +11,12 @@ using namespace palmtest;
 
 namespace {
 
-struct ToolRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
+using testsupport::ProgramRun;
 
 // Runs handheld.exe (beside the test) with `arguments`, its output captured.
-ToolRun RunTool(const std::string& arguments) {
+ProgramRun RunTool(const std::string& arguments) {
     ScratchFolder scratch{"palm"};
-    std::string outputPath = (scratch / "output.txt");
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output =
-        CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(output != INVALID_HANDLE_VALUE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
-    std::string commandLine = "handheld.exe " + arguments;
-    ToolRun run;
-    BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(output);
-    REQUIRE(started);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::vector<BYTE> bytes = ReadWholeFile(outputPath);
-    run.output.assign(bytes.begin(), bytes.end());
-    return run;
+    return testsupport::RunProgram("handheld.exe " + arguments, scratch / "output.txt", 60000);
 }
 
 std::string Quoted(const std::string& text) {
@@ -167,7 +142,7 @@ TEST_CASE("handheld.exe queues PC files and extracts them again") {
     SetLastWriteTime(big, 2001, 3, 5, 13, 45, 30);
     std::string folder = Quoted(handheld.folder.path());
 
-    ToolRun run = RunTool("queue " + folder + " " + Quoted(big));
+    ProgramRun run = RunTool("queue " + folder + " " + Quoted(big));
     CHECK(run.exitCode == 0);
     CHECK(run.output.find("Quarterly Re.doc") != std::string::npos);
     REQUIRE(RunTool("queue " + folder + " " + Quoted(even)).exitCode == 0);
@@ -233,7 +208,7 @@ TEST_CASE("handheld.exe refuses what it cannot do") {
     CHECK(RunTool("prefs " + folder).exitCode == 1);
 
     REQUIRE(RunTool("queue " + folder + " " + Quoted(file)).exitCode == 0);
-    ToolRun again = RunTool("queue " + folder + " " + Quoted(file));
+    ProgramRun again = RunTool("queue " + folder + " " + Quoted(file));
     CHECK(again.exitCode == 1);
     CHECK(again.output.find("already exists") != std::string::npos);
     CHECK(QueuedNames() == std::vector<std::string>{"a.txt"});
@@ -256,7 +231,7 @@ TEST_CASE("handheld.exe makes the transfer-count preference the conduit updates"
     data[1] = 3;
     data[3] = 2;
     REQUIRE(SyncWriteAppPreference(&pref) == 0);
-    ToolRun run = RunTool("prefs " + folder);
+    ProgramRun run = RunTool("prefs " + folder);
     CHECK(run.exitCode == 0);
     CHECK(run.output.find("sent to the handheld: 3") != std::string::npos);
     CHECK(run.output.find("received by the PC:   2") != std::string::npos);

@@ -1,5 +1,5 @@
 // Files in the handheld folder that are not well-formed databases are refused, never a crash.
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>
 

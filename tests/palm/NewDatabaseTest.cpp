@@ -3,7 +3,7 @@
 // ever a whole database, and every offset of the finished file is right.
 #include "emulated/palm/storage/Database.h"
 #include "emulated/palm/storage/HandheldFolder.h"
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>
 
@@ -104,12 +104,7 @@ TEST_CASE("a new database whose close fails leaves the empty database and nothin
             CHECK(SyncCloseDB(handle) != 0);
         }
         SUBCASE("another program holding the file") {
-            HANDLE holder =
-                CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-            REQUIRE(holder != INVALID_HANDLE_VALUE);
-            long closed = SyncCloseDB(handle);
-            CloseHandle(holder);
-            CHECK(closed != 0);
+            CHECK(CloseWhileHeld(handle, path) != 0);
         }
         CHECK(EmuOpenDatabaseCount() == 0);
         CHECK(ReadWholeFile(path) == empty);

@@ -1,7 +1,7 @@
 // palm_storage on its own: blocks it did not write itself, failed commits, leftovers.
 #include "emulated/palm/storage/Database.h"
 #include "emulated/palm/storage/HandheldFolder.h"
-#include "tests/palm/SyncTestSupport.h"
+#include "tests/palm/PalmTestSupport.h"
 
 #include <doctest/doctest.h>
 
@@ -79,12 +79,7 @@ TEST_CASE("a commit that cannot replace the file leaves it as it was") {
     REQUIRE(SyncOpenDB("Locked", 0, &handle, eDbRead | eDbWrite) == 0);
     REQUIRE(WriteNewRecord(handle, Pattern(20, 2)) == 0);
     // Another program holding the file without sharing deletion blocks its replacement.
-    HANDLE holder =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    REQUIRE(holder != INVALID_HANDLE_VALUE);
-    long closed = SyncCloseDB(handle);
-    CloseHandle(holder);
-    CHECK(closed != 0);
+    CHECK(CloseWhileHeld(handle, path) != 0);
     CHECK(EmuOpenDatabaseCount() == 0);
     CHECK(ReadWholeFile(path) == before);
     CHECK(FileNames((handheld.folder / palm::kWorkFolder)).empty());
