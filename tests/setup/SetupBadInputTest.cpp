@@ -7,10 +7,6 @@
 
 namespace {
 
-const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
-const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
-const char* kFallback = "Cannot create specified directory!\nDirectory was selected by default.";
-
 // Nothing of an installation exists anywhere.
 void CheckNothingInstalled(const SetupWorld& world) {
     CHECK(ValueCount(HKEY_CURRENT_USER, kSettingsKey) == -1);

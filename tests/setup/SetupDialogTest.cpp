@@ -8,13 +8,6 @@
 
 namespace {
 
-const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
-const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
-const char* kComplete =
-    "Installation complete! You need to restart Windows before\nthe new setting will take "
-    "effect. Restart Windows now?";
-const char* kFallback = "Cannot create specified directory!\nDirectory was selected by default.";
-
 LOGFONTA FontOf(const OpenSetup& setup, int id) {
     LOGFONTA font = {};
     HFONT handle = reinterpret_cast<HFONT>(SendMessageA(setup.Control(id), WM_GETFONT, 0, 0));

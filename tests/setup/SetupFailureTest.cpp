@@ -7,11 +7,6 @@
 
 namespace {
 
-const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
-const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
-const char* kComplete =
-    "Installation complete! You need to restart Windows before\nthe new setting will take "
-    "effect. Restart Windows now?";
 const char* kAbort = "Do you want to abort this installation?";
 
 // A failure that ends the installation takes back what the steps before the package made.
@@ -130,55 +125,44 @@ TEST_CASE("a header that cannot be read for another reason is never reported as 
     CHECK(world.CondMgrCalls().empty());
 }
 
-TEST_CASE("unrar.dll missing or without its calls: the message, and the dialog ends at once") {
-    std::unique_ptr<SetupWorld> world;
-    std::string message;
-    SUBCASE("missing") {
-        world = std::make_unique<SetupWorld>(Double::Missing);
-        message = "Error loading DLL";
-    }
-    SUBCASE("without RARProcessFile") {
-        world = std::make_unique<SetupWorld>(Double::Incomplete);
-        message = "Error loading functions from DLL";
-    }
-    world->WriteFourEntryPackage();
-    DialogRun run(*world);
-    run.setup.Install();
+TEST_CASE("unrar.dll or condmgr.dll missing or without its calls: the message, and nothing left") {
+    struct Case {
+        const char* name;
+        Double unrar;
+        Double condmgr;
+        const char* message;
+        int barPosition; // where the installation stopped: before the package, or after unpacking it
+    };
+    const Case cases[] = {
+        {"unrar.dll missing", Double::Missing, Double::Working, "Error loading DLL", 40},
+        {"unrar.dll without RARProcessFile", Double::Incomplete, Double::Working,
+         "Error loading functions from DLL", 40},
+        {"condmgr.dll missing from the HotSync folder", Double::Working, Double::Missing, "Error loading DLL",
+         76},
+        {"condmgr.dll without CmSetCreatorPriority", Double::Working, Double::Incomplete,
+         "Error loading functions from DLL", 76},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        SetupWorld world(c.unrar, c.condmgr);
+        world.WriteFourEntryPackage();
+        DialogRun run(world);
+        run.setup.Install();
 
-    CHECK(run.ui.Texts() == std::vector<std::string>{message});
-    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
-    CHECK_FALSE(run.setup.IsOpen());
-    CHECK(run.setup.dialog().ProgressPos() == 40);
-    CheckEarlierStepsTakenBack(run.folder);
-    CHECK_FALSE(FileExists(world->hotSyncFolder() + "\\KestrinConduit.dll"));
-    CHECK(world->CondMgrCalls().empty());
-    // The library is unloaded again: its file can go.
-    CHECK(DeleteFileA((world->packageFolder() + "\\unrar.dll").c_str()) == (message != "Error loading DLL"));
-}
-
-TEST_CASE("condmgr.dll missing or without its calls: the message after unpacking, and nothing left") {
-    std::unique_ptr<SetupWorld> world;
-    std::string message;
-    SUBCASE("missing from the HotSync folder") {
-        world = std::make_unique<SetupWorld>(Double::Working, Double::Missing);
-        message = "Error loading DLL";
+        CHECK(run.ui.Texts() == std::vector<std::string>{c.message});
+        CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
+        CHECK_FALSE(run.setup.IsOpen());
+        CHECK(run.setup.dialog().ProgressPos() == c.barPosition);
+        CheckEarlierStepsTakenBack(run.folder);
+        CHECK_FALSE(FileExists(world.hotSyncFolder() + "\\KestrinConduit.dll"));
+        CHECK(world.CondMgrCalls().empty());
+        CHECK_FALSE(FolderExists(ProgramGroup()));
+        if (c.unrar != Double::Working) {
+            // The library is unloaded again: its file can go.
+            CHECK(DeleteFileA((world.packageFolder() + "\\unrar.dll").c_str()) ==
+                  (c.unrar == Double::Incomplete));
+        }
     }
-    SUBCASE("without CmSetCreatorPriority") {
-        world = std::make_unique<SetupWorld>(Double::Working, Double::Incomplete);
-        message = "Error loading functions from DLL";
-    }
-    world->WriteFourEntryPackage();
-    DialogRun run(*world);
-    run.setup.Install();
-
-    CHECK(run.ui.Texts() == std::vector<std::string>{message});
-    CHECK(run.ui.messages[0].style == (MB_ICONSTOP | MB_OK));
-    CHECK_FALSE(run.setup.IsOpen());
-    CHECK(run.setup.dialog().ProgressPos() == 76);
-    CheckEarlierStepsTakenBack(run.folder);
-    CHECK_FALSE(FileExists(world->hotSyncFolder() + "\\KestrinConduit.dll"));
-    CHECK(world->CondMgrCalls().empty());
-    CHECK_FALSE(FolderExists(ProgramGroup()));
 }
 
 TEST_CASE("CmInstallCreator failing: no name, no priority, and the installation still completes") {

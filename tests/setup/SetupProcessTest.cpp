@@ -6,8 +6,6 @@
 
 namespace {
 
-const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
-
 using Finished = testsupport::ProgramRun;
 
 // Runs a command line to its end (two minutes at most) with its output in a file.

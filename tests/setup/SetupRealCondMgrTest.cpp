@@ -7,10 +7,6 @@
 
 namespace {
 
-const char* kComplete =
-    "Installation complete! You need to restart Windows before\nthe new setting will take "
-    "effect. Restart Windows now?";
-
 // A registration as the build's Conduit Manager reports it.
 struct Registration {
     std::string conduit;

@@ -4,10 +4,6 @@
 
 namespace {
 
-const char* kComplete =
-    "Installation complete! You need to restart Windows before\nthe new setting will take "
-    "effect. Restart Windows now?";
-
 // The members the build puts into its package after the conduit, in the install folder.
 std::set<std::string> InstallFolderMembers() {
     std::set<std::string> members = {"KestrinManager.exe", "Kestrin.prc"};

@@ -27,6 +27,16 @@ using testsupport::StoredNumber;
 using testsupport::StoredText;
 using testsupport::ValueCount;
 
+// The keys an installation writes and the texts Setup shows most, as the tests expect them.
+inline constexpr const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
+inline constexpr const char* kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin Manager";
+inline constexpr const char* kComplete =
+    "Installation complete! You need to restart Windows before\nthe new setting will "
+    "take effect. Restart Windows now?";
+inline constexpr const char* kFallback =
+    "Cannot create specified directory!\nDirectory was selected by default.";
+
 // Answers Setup's questions from a script and records what it was asked.
 class ScriptedUi : public SetupUi {
 public:
