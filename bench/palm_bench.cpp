@@ -3,6 +3,7 @@
 // database as the handheld fills up.
 #include "emulated/palm/HandheldEmu.h"
 #include "interfaces/palm/SyncMgr.h"
+#include "tests/support/Files.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -27,26 +28,6 @@ std::string Scratch(const char* name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     return std::string(temp) + "palm-bench-" + name;
-}
-
-void RemoveFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveFolder(folder + "\\" + name);
-            } else {
-                DeleteFileA((folder + "\\" + name).c_str());
-            }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 void MakeFile(const std::string& path, DWORD size) {
@@ -167,7 +148,7 @@ void Throughput(const std::string& handheld, DWORD size) {
 }
 
 double PerDatabase(const std::string& handheld, int count) {
-    RemoveFolder(handheld);
+    testsupport::RemoveTree(handheld);
     EmuAttachHandheld(handheld.c_str());
     std::string source = Scratch("small.txt");
     MakeFile(source, 100);
@@ -191,7 +172,7 @@ double PerDatabase(const std::string& handheld, int count) {
 
 int main() {
     std::string handheld = Scratch("handheld");
-    RemoveFolder(handheld);
+    testsupport::RemoveTree(handheld);
 
     SIZE_T before = PeakMemory();
     Throughput(handheld, 1u << 20);
@@ -206,6 +187,6 @@ int main() {
     double per2000 = PerDatabase(handheld, 2000);
     std::printf("per database: %.2f ms with 200, %.2f ms with 2000 (ratio %.2f)\n", per200 * 1000,
                 per2000 * 1000, per2000 / per200);
-    RemoveFolder(handheld);
+    testsupport::RemoveTree(handheld);
     return 0;
 }

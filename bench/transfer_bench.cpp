@@ -8,6 +8,9 @@
 //   files COUNT     time of one synchronisation that sends COUNT small files, and the emulated
 //                   handheld's own time for the same database work on an empty handheld
 // It runs from the build's bin folder, beside the conduit and the emulated Palm DLLs.
+#include "emulated/palm/HandheldEmu.h"
+#include "interfaces/palm/SyncMgr.h"
+#include "tests/support/Files.h"
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -21,97 +24,29 @@
 
 namespace {
 
-typedef long(__cdecl* OpenConduitFn)(long(__cdecl*)(char*), void*);
-typedef BOOL(__cdecl* EmuAttachHandheldFn)(const char*);
-typedef void(__cdecl* EmuSetFreeRamFn)(DWORD);
-typedef long(__cdecl* SyncCreateDbFn)(void*);
-typedef long(__cdecl* SyncWriteRecFn)(void*);
-typedef long(__cdecl* SyncCloseDbFn)(BYTE);
+using testsupport::ProgramFolder;
+using testsupport::RemoveTree;
 
-#pragma pack(push, 1)
-struct CreateBlock {
-    BYTE handle;
-    DWORD creator, flags;
-    BYTE card;
-    char name[32];
-    DWORD type;
-    WORD version;
-    DWORD reserved;
-};
-struct RecordBlock {
-    BYTE handle;
-    DWORD id;
-    WORD index;
-    BYTE attributes;
-    short category;
-    int conduitId;
-    DWORD size;
-    WORD bufferSize;
-    BYTE* data;
-    DWORD reserved;
-};
-#pragma pack(pop)
+typedef long(__cdecl* OpenConduitFn)(long(__cdecl*)(char*), void*);
 
 constexpr DWORD kMiB = 1024 * 1024;
 constexpr DWORD kCreator = 0x76714B54; // 'vqKT'
 constexpr const char* kSettingsKey = "Software\\Orvelle\\Kestrin";
 
+// The conduit as HotSync Manager loads it; it shares this program's SYNC20.dll.
 struct Conduit {
     HMODULE conduit = nullptr;
-    HMODULE sync = nullptr;
     OpenConduitFn open = nullptr;
-    EmuAttachHandheldFn attach = nullptr;
-    EmuSetFreeRamFn setFreeRam = nullptr;
-    SyncCreateDbFn createDb = nullptr;
-    SyncWriteRecFn writeRec = nullptr;
-    SyncCloseDbFn closeDb = nullptr;
 };
 
 long __cdecl Progress(char*) {
     return 0;
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program(path);
-    return program.substr(0, program.rfind('\\'));
-}
-
 bool LoadConduit(Conduit& c) {
     c.conduit = LoadLibraryA((ProgramFolder() + "\\KestrinConduit.dll").c_str());
-    c.sync = GetModuleHandleA("SYNC20.dll");
-    if (!c.conduit || !c.sync) {
-        return false;
-    }
-    c.open = win::ProcAddress<OpenConduitFn>(c.conduit, "OpenConduit");
-    c.attach = win::ProcAddress<EmuAttachHandheldFn>(c.sync, "EmuAttachHandheld");
-    c.setFreeRam = win::ProcAddress<EmuSetFreeRamFn>(c.sync, "EmuSetFreeRam");
-    c.createDb = win::ProcAddress<SyncCreateDbFn>(c.sync, MAKEINTRESOURCEA(27));
-    c.writeRec = win::ProcAddress<SyncWriteRecFn>(c.sync, MAKEINTRESOURCEA(32));
-    c.closeDb = win::ProcAddress<SyncCloseDbFn>(c.sync, MAKEINTRESOURCEA(28));
-    return c.open && c.attach && c.setFreeRam && c.createDb && c.writeRec && c.closeDb;
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA entry = {};
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
+    c.open = c.conduit ? win::ProcAddress<OpenConduitFn>(c.conduit, "OpenConduit") : nullptr;
+    return c.open != nullptr;
 }
 
 // A work folder with outbox, inbox and handheld, the settings pointing at them.
@@ -119,7 +54,7 @@ struct Work {
     std::string root, outbox, inbox, handheld;
 };
 
-Work MakeWork(Conduit& c) {
+Work MakeWork() {
     Work work;
     work.root = ProgramFolder() + "\\transfer-bench-" + std::to_string(GetCurrentProcessId());
     RemoveTree(work.root);
@@ -140,13 +75,13 @@ Work MakeWork(Conduit& c) {
         RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
     }
     RegCloseKey(key);
-    c.attach(work.handheld.c_str());
-    c.setFreeRam(0xFFFFFFFF);
+    EmuAttachHandheld(work.handheld.c_str());
+    EmuSetFreeRam(0xFFFFFFFF);
     return work;
 }
 
-void EndWork(Conduit& c, const Work& work) {
-    c.attach(nullptr);
+void EndWork(const Work& work) {
+    EmuAttachHandheld(nullptr);
     RemoveTree(work.root);
 }
 
@@ -191,71 +126,71 @@ long Synchronise(Conduit& c) {
     return c.open(Progress, properties.data());
 }
 
-bool WriteRecord(Conduit& c, BYTE handle, const void* data, DWORD size) {
-    RecordBlock block = {};
-    block.handle = handle;
-    block.size = size;
-    block.bufferSize = static_cast<WORD>(size);
-    block.data = static_cast<BYTE*>(const_cast<void*>(data));
-    return c.writeRec(&block) == 0;
+bool WriteRecord(BYTE handle, const void* data, DWORD size) {
+    CRawRecordInfo record = {};
+    record.m_FileHandle = handle;
+    record.m_RecSize = size;
+    record.m_TotalBytes = static_cast<WORD>(size);
+    record.m_pBytes = static_cast<BYTE*>(const_cast<void*>(data));
+    return SyncWriteRec(&record) == 0;
 }
 
-bool CreateDatabase(Conduit& c, const char* name, DWORD type, BYTE& handle) {
-    CreateBlock create = {};
-    create.creator = kCreator;
-    create.type = type;
-    std::strcpy(create.name, name);
-    bool created = c.createDb(&create) == 0;
-    handle = create.handle;
+bool CreateDatabase(const char* name, DWORD type, BYTE& handle) {
+    CDbCreateDB create = {};
+    create.m_Creator = kCreator;
+    create.m_Type = type;
+    std::strcpy(create.m_Name, name);
+    bool created = SyncCreateDB(&create) == 0;
+    handle = create.m_FileHandle;
     return created;
 }
 
 // Queues a file database for the PC the way the handheld application does.
-bool QueueForPc(Conduit& c, const char* name) {
+bool QueueForPc(const char* name) {
     BYTE handle = 0;
-    if (!CreateDatabase(c, "KestrinDatabaseFiles", 0x44415441 /* 'DATA' */, handle)) {
+    if (!CreateDatabase("KestrinDatabaseFiles", 0x44415441 /* 'DATA' */, handle)) {
         return false;
     }
     BYTE count[4] = {0, 0, 0, 1};
     std::string nameRecord = std::string(name) + '\0';
-    bool written = WriteRecord(c, handle, count, 4) &&
-                   WriteRecord(c, handle, nameRecord.data(), static_cast<DWORD>(nameRecord.size()));
-    return c.closeDb(handle) == 0 && written;
+    bool written = WriteRecord(handle, count, 4) &&
+                   WriteRecord(handle, nameRecord.data(), static_cast<DWORD>(nameRecord.size()));
+    return SyncCloseDB(handle) == 0 && written;
 }
 
 // The emulated handheld's own cost of storing `size` bytes in 32 768-byte records, with no PC file
 // behind them: the floor under any send.
-double HandheldStoreSeconds(Conduit& c, ULONGLONG size) {
+double HandheldStoreSeconds(ULONGLONG size) {
     std::vector<BYTE> record(32768, 0x5A);
     return Time([&] {
         BYTE handle = 0;
-        if (!CreateDatabase(c, "floor.bin", 0x44615461 /* 'DaTa' */, handle)) {
+        if (!CreateDatabase("floor.bin", 0x44615461 /* 'DaTa' */, handle)) {
             return;
         }
         for (ULONGLONG offset = 0; offset < size; offset += record.size()) {
-            WriteRecord(c, handle, record.data(), static_cast<DWORD>(record.size()));
+            WriteRecord(handle, record.data(), static_cast<DWORD>(record.size()));
         }
-        c.closeDb(handle);
+        SyncCloseDB(handle);
     });
 }
 
 // What a send asks at the least: the PC file read in 32 768-byte pieces into records of a new
 // database, the database closed and the file deleted, with nothing of the conduit around it.
-double BareSendSeconds(Conduit& c, const std::string& path) {
+double BareSendSeconds(const std::string& path) {
     std::vector<BYTE> record(32768);
     return Time([&] {
         HANDLE file =
             CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         BYTE handle = 0;
-        if (file == INVALID_HANDLE_VALUE || !CreateDatabase(c, "bare.bin", 0x44615461 /* 'DaTa' */, handle)) {
+        if (file == INVALID_HANDLE_VALUE || !CreateDatabase("bare.bin", 0x44615461 /* 'DaTa' */, handle)) {
             return;
         }
         DWORD read = 0;
         while (ReadFile(file, record.data(), static_cast<DWORD>(record.size()), &read, nullptr) && read > 0) {
-            WriteRecord(c, handle, record.data(), read);
+            WriteRecord(handle, record.data(), read);
         }
         CloseHandle(file);
-        c.closeDb(handle);
+        SyncCloseDB(handle);
         DeleteFileA(path.c_str());
     });
 }
@@ -272,7 +207,7 @@ struct RoundTrip {
 
 // Sends one file of `mib` MiB and receives it back; the times of both and of CopyFileA.
 bool SendAndReceive(Conduit& c, DWORD mib, RoundTrip& times) {
-    Work work = MakeWork(c);
+    Work work = MakeWork();
     ULONGLONG size = static_cast<ULONGLONG>(mib) * kMiB;
     std::string source = work.outbox + "\\payload.bin";
     if (!WriteFileOfSize(source, size, 7)) {
@@ -289,14 +224,14 @@ bool SendAndReceive(Conduit& c, DWORD mib, RoundTrip& times) {
     DeleteFileA(moved.c_str());
     times.send = Time([&] { Synchronise(c); });
     bool sent = GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES;
-    QueueForPc(c, "payload.bin");
+    QueueForPc("payload.bin");
     times.receive = Time([&] { Synchronise(c); });
     bool received = SameFileSize(work.inbox + "\\payload.bin", size);
-    times.store = HandheldStoreSeconds(c, size);
+    times.store = HandheldStoreSeconds(size);
     // The floors last, so that their files weigh on none of the figures above.
     std::string bare = work.root + "\\bare.bin";
-    times.bareSend = WriteFileOfSize(bare, size, 11) ? BareSendSeconds(c, bare) : 0;
-    EndWork(c, work);
+    times.bareSend = WriteFileOfSize(bare, size, 11) ? BareSendSeconds(bare) : 0;
+    EndWork(work);
     if (!sent || !received) {
         std::printf("error: the file did not make the round trip (sent %d, received %d)\n", sent, received);
     }
@@ -349,47 +284,39 @@ int PeakMemory(Conduit& c, DWORD mib) {
     return 0;
 }
 
-typedef long(__cdecl* SyncFindDbByNameFn)(void*, void*);
-
 // The emulated handheld's own cost of what a send of `count` small files asks of it: a find, a
 // create, two records and a close per file.
-double HandheldFilesSeconds(Conduit& c, DWORD count) {
-    auto find = win::ProcAddress<SyncFindDbByNameFn>(c.sync, "SyncFindDbByName");
-    std::vector<BYTE> header(64), data(1000), reply(114);
+double HandheldFilesSeconds(DWORD count) {
+    std::vector<BYTE> header(64), data(1000);
     return Time([&] {
         for (DWORD i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof(name), "g%05lu.txt", static_cast<unsigned long>(i));
-#pragma pack(push, 1)
-            struct {
-                BYTE options;
-                DWORD card;
-                const char* name;
-            } request = {0x80, 0, name};
-#pragma pack(pop)
-            find(&request, reply.data());
+            SyncFindDbByNameParams request = {eFindByNameOptGetAttributes, 0, name};
+            SyncDatabaseInfoType reply = {};
+            SyncFindDbByName(&request, &reply);
             BYTE handle = 0;
-            if (CreateDatabase(c, name, 0x44615461, handle)) {
-                WriteRecord(c, handle, header.data(), 64);
-                WriteRecord(c, handle, data.data(), 1000);
-                c.closeDb(handle);
+            if (CreateDatabase(name, 0x44615461, handle)) {
+                WriteRecord(handle, header.data(), 64);
+                WriteRecord(handle, data.data(), 1000);
+                SyncCloseDB(handle);
             }
         }
     });
 }
 
 int ManyFiles(Conduit& c, DWORD count) {
-    Work work = MakeWork(c);
+    Work work = MakeWork();
     for (DWORD i = 0; i < count; ++i) {
         char name[64];
         std::snprintf(name, sizeof(name), "\\f%05lu.txt", static_cast<unsigned long>(i));
         WriteFileOfSize(work.outbox + name, 1000, i);
     }
     // The handheld alone first, on an empty handheld of its own; then the synchronisation on another.
-    c.attach((work.root + "\\handheld-alone").c_str());
-    double handheldSeconds = HandheldFilesSeconds(c, count);
-    c.attach(work.handheld.c_str());
-    c.setFreeRam(0xFFFFFFFF);
+    EmuAttachHandheld((work.root + "\\handheld-alone").c_str());
+    double handheldSeconds = HandheldFilesSeconds(count);
+    EmuAttachHandheld(work.handheld.c_str());
+    EmuSetFreeRam(0xFFFFFFFF);
     double seconds = Time([&] { Synchronise(c); });
     WIN32_FIND_DATAA entry = {};
     HANDLE find = FindFirstFileA((work.outbox + "\\*.txt").c_str(), &entry);
@@ -397,7 +324,7 @@ int ManyFiles(Conduit& c, DWORD count) {
     if (find != INVALID_HANDLE_VALUE) {
         FindClose(find);
     }
-    EndWork(c, work);
+    EndWork(work);
     if (!allSent) {
         std::printf("error: not every file was sent\n");
         return 1;

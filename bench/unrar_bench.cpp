@@ -4,6 +4,8 @@
 //   memory MIB      peak working set and peak pagefile use of a process that extracts such an entry
 // It runs from the build's bin folder, beside unrar.dll, and works in the temporary folder.
 #include "interfaces/unrar/unrar.h"
+#include "tests/unrar/RarBuilder.h"
+#include "unrar/Crc32.h"
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -47,55 +49,19 @@ Unrar LoadUnrar() {
     return unrar;
 }
 
-uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t size) {
-    static uint32_t table[256];
-    if (!table[1]) {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int bit = 0; bit < 8; ++bit) {
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            table[i] = c;
-        }
-    }
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    }
-    return ~crc;
-}
-
-void Put16(std::string& out, uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-std::string Block(uint8_t type, uint16_t flags, const std::string& body) {
-    std::string rest(1, static_cast<char>(type));
-    Put16(rest, flags);
-    Put16(rest, static_cast<uint32_t>(7 + body.size()));
-    rest += body;
-    std::string block;
-    Put16(block, Crc32(0, reinterpret_cast<const unsigned char*>(rest.data()), rest.size()) & 0xFFFF);
-    return block + rest;
-}
-
+// The header of one stored entry of `size` bytes; its data follows it in the file.
 std::string FileHeader(const std::string& name, uint32_t size, uint32_t crc) {
-    std::string body;
-    Put32(body, size);
-    Put32(body, size);
-    body += '\x02';
-    Put32(body, crc);
-    Put32(body, 0x5A8B6C21);
-    body += '\x14';
-    body += '\x30';
-    Put16(body, static_cast<uint32_t>(name.size()));
-    Put32(body, 0x20);
-    return Block(0x74, 0x8000, body + name);
+    std::string body(25, '\0');
+    rartest::PutU32(body, 0, size);
+    rartest::PutU32(body, 4, size);
+    body[8] = '\x02';
+    rartest::PutU32(body, 9, crc);
+    rartest::PutU32(body, 13, 0x5A8B6C21);
+    body[17] = '\x14';
+    body[18] = '\x30';
+    rartest::PutU16(body, 19, static_cast<uint16_t>(name.size()));
+    rartest::PutU32(body, 21, 0x20);
+    return rartest::Block(0x74, 0x8000, body + name);
 }
 
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
@@ -111,7 +77,7 @@ void MakeFiles(const std::string& plain, const std::string& archive, DWORD mib) 
         std::fprintf(stderr, "cannot create the bench files\n");
         std::exit(1);
     }
-    std::string start = std::string("Rar!\x1a\x07\x00", 7) + Block(0x73, 0, std::string(6, '\0'));
+    std::string start = rartest::kMarker + rartest::MainHeader();
     std::string header = FileHeader("entry.bin", mib * kMiB, 0);
     WriteAll(rarFile, start.data(), static_cast<DWORD>(start.size()));
     WriteAll(rarFile, header.data(), static_cast<DWORD>(header.size()));
@@ -122,11 +88,11 @@ void MakeFiles(const std::string& plain, const std::string& archive, DWORD mib) 
             seed = seed * 1103515245u + 12345u;
             byte = static_cast<unsigned char>(seed >> 16);
         }
-        crc = Crc32(crc, chunk.data(), chunk.size());
+        crc = rar::Crc32(crc, chunk.data(), chunk.size());
         WriteAll(plainFile, chunk.data(), kMiB);
         WriteAll(rarFile, chunk.data(), kMiB);
     }
-    std::string end = Block(0x7B, 0x4000, "");
+    std::string end = rartest::EndBlock();
     WriteAll(rarFile, end.data(), static_cast<DWORD>(end.size()));
     header = FileHeader("entry.bin", mib * kMiB, crc);
     SetFilePointer(rarFile, static_cast<LONG>(start.size()), nullptr, FILE_BEGIN);
