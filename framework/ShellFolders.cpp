@@ -1,33 +1,18 @@
 #include "framework/ShellFolders.h"
 
-#include <shlobj.h>
+#include "win/Handles.h"
 
-#include <utility>
+#include <shlobj.h>
 
 namespace {
 
-// Owns the shell's item id list of the chooser's answer.
-class ItemIdList {
-public:
-    explicit ItemIdList(LPITEMIDLIST items) : m_pidl(items) {}
-    ItemIdList(ItemIdList&& other) noexcept : m_pidl(std::exchange(other.m_pidl, nullptr)) {}
-    ItemIdList& operator=(ItemIdList&& other) noexcept {
-        std::swap(m_pidl, other.m_pidl);
-        return *this;
-    }
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-    ~ItemIdList() {
-        if (m_pidl != nullptr) {
-            CoTaskMemFree(m_pidl);
-        }
-    }
-
-    LPITEMIDLIST get() const { return m_pidl; }
-
-private:
-    LPITEMIDLIST m_pidl;
+// The shell's item id list of the chooser's answer, freed with CoTaskMemFree.
+struct ItemIdListTraits {
+    using Handle = LPITEMIDLIST;
+    static LPITEMIDLIST invalid() { return nullptr; }
+    static void close(LPITEMIDLIST items) { CoTaskMemFree(items); }
 };
+using ItemIdList = win::UniqueHandle<ItemIdListTraits>;
 
 } // namespace
 
