@@ -70,6 +70,27 @@ void StorePreference(const HotSyncBench& bench, const std::string& bytes) {
     });
 }
 
+// A user's own file in each folder, named like something of the conduit's: one HotSync with a file
+// to send and a compressed one to receive beside them leaves both untouched and the user's
+// outgoing file unsent, and moves the other two.
+void MoveBesideUsersFiles(HotSyncBench& bench, const std::string& outgoingName,
+                          const std::string& incomingName, unsigned seed) {
+    REQUIRE(WriteBytes(bench.outbox(outgoingName), "the user's file"));
+    REQUIRE(WriteBytes(bench.inbox(incomingName), "the user's other file"));
+    bench.Track(outgoingName, "the user's file");
+    bench.PutOutgoing("report.doc", Pattern(3000, seed));
+    bench.PutQueued("letter.doc", Pattern(3000, seed + 1), settings::WinZip);
+    HotSyncRun run = bench.Run();
+    CHECK(ReadBytes(bench.outbox(outgoingName)) == std::string("the user's file"));
+    CHECK(ReadBytes(bench.inbox(incomingName)) == std::string("the user's other file"));
+    CHECK(Entries(bench.outbox()) == std::set<std::string>{outgoingName});
+    CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, seed + 1));
+    CHECK(OnHandheld(bench, "report.doc"));
+    CHECK_FALSE(OnHandheld(bench, outgoingName));
+    CHECK(run.Warned(outgoingName));
+    bench.CheckNothingLost();
+}
+
 const std::vector<std::string> kStartAndEndOnly = {"  [19 sync started] \"\"",
                                                    "  [20 sync finished] \"KestrinConduit\""};
 
@@ -384,20 +405,7 @@ TEST_CASE("leftovers of an interrupted HotSync are recognised") {
     SUBCASE("a user's file named like the temporary archive is never touched and blocks nothing") {
         ArchiverRegistration zip(settings::WinZip, TestArchiverPath(settings::WinZip));
         HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
-        REQUIRE(WriteBytes(bench.outbox("$$temp$$.zip"), "the user's zip"));
-        REQUIRE(WriteBytes(bench.inbox("$$temp$$.zip"), "the user's other zip"));
-        bench.Track("$$temp$$.zip", "the user's zip");
-        bench.PutOutgoing("report.doc", Pattern(3000, 18));
-        bench.PutQueued("letter.doc", Pattern(3000, 19), settings::WinZip);
-        HotSyncRun run = bench.Run();
-        CHECK(ReadBytes(bench.outbox("$$temp$$.zip")) == std::string("the user's zip"));
-        CHECK(ReadBytes(bench.inbox("$$temp$$.zip")) == std::string("the user's other zip"));
-        CHECK(Entries(bench.outbox()) == std::set<std::string>{"$$temp$$.zip"});
-        CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, 19));
-        CHECK(OnHandheld(bench, "report.doc"));
-        CHECK_FALSE(OnHandheld(bench, "$$temp$$.zip"));
-        CHECK(run.Warned("$$temp$$.zip"));
-        bench.CheckNothingLost();
+        MoveBesideUsersFiles(bench, "$$temp$$.zip", "$$temp$$.zip", 18);
     }
 }
 
@@ -425,21 +433,8 @@ TEST_CASE("a user's file or folder named like the conduit's working folder is ne
     }
     SUBCASE("a user's file in the outgoing folder stays unsent and blocks no compression") {
         HotSyncBench bench(settings::Overwrite, settings::Overwrite, settings::WinZip);
-        REQUIRE(WriteBytes(bench.outbox("~KestrinConduit.tmp"), "the user's notes"));
-        REQUIRE(WriteBytes(bench.inbox("~kestrinconduit.TMP"), "the user's other notes"));
-        bench.Track("~KestrinConduit.tmp", "the user's notes");
-        bench.PutOutgoing("report.doc", Pattern(3000, 43));
-        bench.PutQueued("letter.doc", Pattern(3000, 44), settings::WinZip);
-        HotSyncRun run = bench.Run();
-        CHECK(ReadBytes(bench.outbox("~KestrinConduit.tmp")) == std::string("the user's notes"));
-        CHECK(ReadBytes(bench.inbox("~kestrinconduit.TMP")) == std::string("the user's other notes"));
-        CHECK(Entries(bench.outbox()) == std::set<std::string>{"~KestrinConduit.tmp"});
+        MoveBesideUsersFiles(bench, "~KestrinConduit.tmp", "~kestrinconduit.TMP", 43);
         CHECK(Entries(bench.inbox()) == std::set<std::string>{"~kestrinconduit.TMP", "letter.doc"});
-        CHECK(ReadBytes(bench.inbox("letter.doc")) == Pattern(3000, 44));
-        CHECK(OnHandheld(bench, "report.doc"));
-        CHECK_FALSE(OnHandheld(bench, "~KestrinConduit.tmp"));
-        CHECK(run.Warned("~KestrinConduit.tmp"));
-        bench.CheckNothingLost();
         bench.CheckNoStrayFile();
     }
     SUBCASE("a real leftover beside a user's folder is removed; the user's folder stays") {
