@@ -7,52 +7,8 @@
 set -uo pipefail
 source_dir=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
-bin="$build/bin"
 prefix="$build/installer-situations"
-failures=0
-situation=
-fail() { echo "FAIL ($situation): $*"; failures=$((failures + 1)); }
-
-install_win='C:\Program Files\Orvelle\Kestrin Manager'
-settings='HKCU\Software\Orvelle\Kestrin'
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrin Manager'
-protected=
-unprotect() { [ -z "$protected" ] || chattr -i "$protected" 2>/dev/null; protected=; }
-trap 'unprotect; wineserver -k >/dev/null 2>&1 </dev/null' EXIT
-
-# A PC with Palm Desktop, the user's own files and other programs' traces, then Kestrin installed
-# from its distribution folder.
-fresh_pc() {
-  situation=$1
-  unprotect
-  source "$source_dir/tests/support/palm-desktop-pc.sh"
-  install_dir="$drive/Program Files/Orvelle/Kestrin Manager"
-  mkdir -p "$drive/users/Public/Documents" "$drive/Other" "$drive/Downloads/Kestrin"
-  head -c 70000 /dev/urandom >"$drive/users/Public/Documents/report.doc"
-  printf 'old\n' >"$drive/Other/old.tmp"
-  printf 'update\n' >"$drive/Other/update.dll"
-  printf '[rename]\r\nNUL=C:\\Other\\old.tmp\r\nC:\\Other\\new.dll=C:\\Other\\update.dll\r\n' \
-    >"$drive/windows/wininit.ini"
-  run reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Other App' /v UninstallString \
-    /d '"C:\Other\remove.exe"' /f >/dev/null
-  run reg add 'HKCU\Software\Orvelle\Other' /v Kept /d yes /f >/dev/null
-  run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' register memo Memo.dll 1 >/dev/null
-  cp "$build/dist/"* "$drive/Downloads/Kestrin/"
-  snapshot >"$prefix.before"
-  output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S) || fail "Setup /S exited $?: $output"
-}
-
-# Everything outside the installed layout that a removal must leave as it was: files and their
-# contents (but the Windows folder, the install folder and the handheld), other programs' uninstall entries,
-# the keys beside the Settings store and the other conduits' registrations.
-snapshot() {
-  (cd "$drive" && find . -path ./windows -prune -o -path './Program Files/Orvelle/Kestrin Manager' -prune \
-    -o -path ./Palm/Handheld -prune \
-    -o -type f -print0 | sort -z | xargs -0 md5sum)
-  run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -v 'Kestrin Manager'
-  run reg query 'HKCU\Software\Orvelle' /s | grep -v '\\Kestrin$'
-  run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' list
-}
+source "$source_dir/tests/life/kestrin-pc.sh"
 
 # After the removal and a restart: the layout is gone, everything else as it was, other programs'
 # restart work done.
@@ -73,7 +29,6 @@ check_removed_after_restart() {
 }
 
 uninstall_dialog() { (cd "$install_dir" && run "$bin/UnInstallDriver.exe" run "$install_win\\UnInstall.exe"); }
-expect_told() { grep -qF "$1" <<<"$output" || fail "expected '$1' in: $output"; }
 unfinished='UnInstallation incomplete! Some items could not be removed: the steps\nwithout "Ok!" show which. Close the programs'
 incomplete='UnInstallation incomplete! Some items could not be removed: the steps\nwithout "Ok!" show which. You need'
 complete='UnInstallation complete!'
@@ -132,7 +87,7 @@ check_removed_after_restart
 # entry's command lines name the uninstaller in quotes.
 fresh_pc reinstall-before-restart
 output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "UnInstall /S exited $?: $output"
-output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S) || fail "Setup /S again exited $?: $output"
+output=$(cd "$download" && run ./Setup.exe /S) || fail "Setup /S again exited $?: $output"
 grep -qi 'UNINST' "$drive/windows/wininit.ini" && fail "UnInstall.exe is still scheduled: $(cat "$drive/windows/wininit.ini")"
 grep -q '^NUL=C:\\Other\\old.tmp' "$drive/windows/wininit.ini" || fail "another program's line went"
 pending=$(run reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations)
@@ -155,7 +110,7 @@ check_removed_after_restart
 # cannot carry, is refused with the default folder.
 fresh_pc folder-names
 deep="C:\\$(printf 'k%.0s' $(seq 191))"
-output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S "/D=$deep") || fail "Setup into ${#deep} characters exited $?"
+output=$(cd "$download" && run ./Setup.exe /S "/D=$deep") || fail "Setup into ${#deep} characters exited $?"
 deep_dir="$drive/${deep:3}"
 # The handheld names a received file in at most 12 characters; a sent file keeps its PC name, of 31.
 received=abcdefghijkl
@@ -173,12 +128,12 @@ output=$(run 'C:\Palm\HotSync.exe')
 cmp -s "$drive/pc/$received" "$deep_dir/Inbox/$received" || fail "the file was not received: $output"
 [ ! -e "$deep_dir/Outbox/$sent31" ] || fail "the 31-character file was not sent: $output"
 [ "$(cat "$deep_dir"/*/~KestrinConduit*.tmp/keep.txt | grep -c mine)" -eq 18 ] || fail "the user's folders changed"
-output=$(cd "$drive/Downloads/Kestrin" &&
+output=$(cd "$download" &&
   run "$bin/SetupDriver.exe" run 'C:\Downloads\Kestrin\Setup.exe' --folder "${deep}k" --answer 'Restart Windows now?=no')
 expect_told 'Cannot create specified directory!\nDirectory was selected by default.'
 [ ! -e "${deep_dir}k" ] || fail "a folder of ${#deep}+1 characters was made"
 for folder in 'C:\Łódź' 'C:\Кестрин'; do
-  output=$(cd "$drive/Downloads/Kestrin" && run ./Setup.exe /S "/D=$folder")
+  output=$(cd "$download" && run ./Setup.exe /S "/D=$folder")
   [ $? -eq 11 ] || fail "Setup into $folder did not fall back to the default folder: $output"
 done
 [ -z "$(ls "$drive" | grep -v '^[ -~]*$')" ] && [ ! -e "$drive/Lódz" ] || fail "a folder of another name was made: $(ls "$drive")"
