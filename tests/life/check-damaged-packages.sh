@@ -2,7 +2,8 @@
 # Setup run from a damaged download on a PC where Kestrin is installed and in use: whatever the
 # damage, Setup ends with its exit code before it writes anything, the whole PC stays byte for byte
 # as it was (the installation, Palm's own Conduit Manager, the Settings store and the uninstall entry
-# included, and no temporary file anywhere), and the next HotSync still runs Kestrin's conduit.
+# included, and no temporary file anywhere), and the next HotSync still runs Kestrin's conduit. A
+# first installation that fails leaves the PC as it found it.
 # Usage: check-damaged-packages.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 source_dir=$(cd "$1" && pwd)
@@ -76,6 +77,27 @@ grep -q "OpenConduit returned 0" <<<"$output" || fail "Kestrin's conduit did not
 [ ! -e "$install_dir/Outbox/queued.bin" ] || fail "queued.bin was not sent: $output"
 run "$bin/handheld.exe" extract 'C:\Palm\Handheld' queued.bin 'C:\pc\sent.bin' >/dev/null &&
   cmp -s "$drive/pc/queued.bin" "$drive/pc/sent.bin" || fail "queued.bin did not reach the handheld whole"
+
+# A first installation that fails takes back everything it made: the PC stays as it was, without a
+# folder, file, registry value or shortcut of Kestrin's.
+# DAMAGE|EXIT: the download's data.z damaged, or unrar.dll or Palm's condmgr.dll missing, and what the
+# silent Setup exits with.
+new_pc failed-first-installation
+whole_pc >"$prefix.new"
+for row in 'cut 2|6' 'no-unrar|3' 'no-condmgr|8'; do
+  situation="failed first installation: ${row%|*}"
+  case ${row%|*} in
+    no-unrar) rm "$download/unrar.dll" ;;
+    no-condmgr) mv "$drive/Palm/condmgr.dll" "$prefix.condmgr" ;;
+    *) python3 "$source_dir/tests/life/damage-package.py" "$package" "$download/data.z" ${row%|*} ;;
+  esac
+  output=$(cd "$download" && run ./Setup.exe /S)
+  status=$?
+  [ ! -e "$prefix.condmgr" ] || mv "$prefix.condmgr" "$drive/Palm/condmgr.dll"
+  cp "$build/dist/"* "$download/"
+  [ "$status" -eq "${row#*|}" ] || fail "Setup /S exited $status, not ${row#*|}: $output"
+  diff "$prefix.new" <(whole_pc) >"$prefix.diff" || fail "the PC changed: $(cat "$prefix.diff")"
+done
 
 echo "$failures damaged-package checks failed"
 [ "$failures" -eq 0 ]
