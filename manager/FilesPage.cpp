@@ -62,9 +62,10 @@ std::string FolderRefusedMessage(const std::string& folder, const std::string& n
 constexpr size_t kMaxNamesShown = 20;
 
 std::string FilesLeftBehindMessage(const std::string& oldFolder, const std::vector<std::string>& names) {
-    std::string text = "These files were not moved into the new folder for files to be transferred, because "
-                       "files of the same names are already there. They stay in " +
-                       oldFolder + ":";
+    std::string text =
+        "These files were not moved into the new folder for files to be transferred, because "
+        "files of the same names are already there or they could not be copied. They stay in " +
+        oldFolder + ":";
     for (size_t i = 0; i < names.size() && i < kMaxNamesShown; ++i) {
         text += "\n" + names[i];
     }

@@ -86,10 +86,11 @@ std::vector<std::string> OutgoingQueue::MoveInto(const std::string& newFolder) c
         if (!win::FileExists(source) || win::IsSameFile(source, target)) {
             continue;
         }
+        // The new folder's own file of that name is never replaced; a file that cannot be copied
+        // stays put too. Either way the user hears of it, since the new folder is the one sent.
         if (win::CopyWithoutReplacing(source, target)) {
             win::DeleteFileIfPresent(source);
-        } else if (win::PathExists(target)) {
-            // The new folder's own file of that name is never replaced; the queued one stays put.
+        } else {
             stayed.push_back(file.name);
         }
     }

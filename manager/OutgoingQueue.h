@@ -53,7 +53,8 @@ public:
     // could not be deleted; a file already gone counts as deleted.
     bool Remove(const std::string& name);
     // Moves every queued file into another folder, never over an entry of its name there. The
-    // names that stayed for such an entry; nothing moves when both paths name one folder.
+    // names that stayed, for such an entry or a failed copy; nothing moves when both paths name
+    // one folder.
     std::vector<std::string> MoveInto(const std::string& newFolder) const;
 
 private:

@@ -104,15 +104,20 @@ TEST_CASE_FIXTURE(QueueFixture, "removing deletes the queued file; one that cann
 TEST_CASE_FIXTURE(QueueFixture, "a new outgoing folder takes the queued files, never over its own entries") {
     root.WriteFile("Outbox\\clash.txt.doc", "queued doc");
     root.WriteFile("Outbox\\Busy.doc", "queued busy");
+    root.WriteFile("Outbox\\unreadable.txt", "held open");
     std::string newOutbox = root.MakeFolder("NewOutbox");
     root.WriteFile("NewOutbox\\CLASH.TXT.DOC", "already there");
     root.MakeFolder("NewOutbox\\busy.doc");
     OutgoingQueue queue(outbox);
     REQUIRE(queue.Add(source.WriteFile("added.txt", "added")).outcome == Outcome::Added);
 
+    win::File held(CreateFileA((outbox + "\\unreadable.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               0, nullptr));
+    REQUIRE(held);
+
     std::vector<std::string> stayed = queue.MoveInto(newOutbox);
     CHECK(std::set<std::string>(stayed.begin(), stayed.end()) ==
-          std::set<std::string>{"Busy.doc", "clash.txt.doc"});
+          std::set<std::string>{"Busy.doc", "clash.txt.doc", "unreadable.txt"});
     CHECK(testsupport::Entries(newOutbox) ==
           std::set<std::string>{"CLASH.TXT.DOC", "REPORT.DOC", "added.txt", "busy.doc"});
     CHECK(ReadWholeFile(newOutbox + "\\added.txt") == "added");

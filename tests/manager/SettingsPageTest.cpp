@@ -94,12 +94,13 @@ TEST_CASE_FIXTURE(ManagerFixture,
         CHECK(ReadWholeFile(startOutbox + "\\queued.txt") == "queued");
         CHECK_FALSE(FileExists(outbox + "\\queued.txt"));
     }
-    SUBCASE("a default folder that does not exist either keeps the files where they are") {
+    SUBCASE("a default folder that does not exist either keeps the files where they are, and says so") {
         testsupport::RemoveTree(startOutbox);
         manager.Type(IDC_OUTGOING_FOLDER, root / "Missing");
         manager.PressDone();
-        REQUIRE(ui.messages.size() == 1);
+        REQUIRE(ui.messages.size() == 2);
         CHECK(ui.messages[0].text == kOutgoingMessage);
+        CHECK(ui.messages[1].text.find("They stay in " + outbox + ":\nqueued.txt") != std::string::npos);
         CHECK(StoredText(settings::kFolderForSFiles) == elsewhere / "Outbox");
         CHECK(ReadWholeFile(outbox + "\\queued.txt") == "queued");
     }
