@@ -6,6 +6,7 @@
 #include "emulated/palm/storage/HandheldFolder.h"
 #include "interfaces/palm/SyncMgr.h"
 #include "settings/OutgoingFolder.h"
+#include "setup/UndoJournal.h"
 #include "tests/archivers/ArchiveFormats.h"
 
 #include <doctest/doctest.h>
@@ -309,7 +310,7 @@ void HotSyncBench::CheckNoStrayFile() const {
                                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                                (IsPrivateFolder(path) || Entries(path).empty());
             CHECK_FALSE(strayFolder);
-            CHECK(name.rfind("kst", 0) != 0);
+            CHECK(name.rfind(kSetupWorkingFilePrefix, 0) != 0);
         }
     }
     CHECK(Entries(Join(scratch_ / "handheld", palm::kWorkFolder)).empty());

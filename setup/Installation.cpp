@@ -189,6 +189,9 @@ void Installation::WriteUninstallEntry() {
 }
 
 bool Installation::ExtractPackage() {
+    // A Setup stopped while it extracted left its working files beside the installed ones.
+    RemoveWorkingFiles(hotSyncFolder_);
+    RemoveWorkingFiles(installFolder_);
     std::optional<package::Failure> failure =
         package::Extract(hotSyncFolder_, installFolder_, journal_, [this] { Advance(kEntryProgress); });
     if (failure) {

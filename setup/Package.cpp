@@ -140,16 +140,17 @@ std::optional<Failure> CheckEntries(const RarCalls& rar, HANDLE archive) {
 // target only once whole: a failure leaves the file that was there before, and no temporary file.
 int ExtractOver(const RarCalls& rar, HANDLE archive, const std::string& folder, const std::string& target,
                 UndoJournal& journal) {
-    char temporary[MAX_PATH] = {};
-    if (GetTempFileNameA(folder.c_str(), "kst", 0, temporary) == 0) {
+    std::optional<std::string> reserved = ReserveWorkingFile(folder);
+    if (!reserved) {
         return ERAR_ECREATE;
     }
-    int extracted = rar.processFile(archive, RAR_EXTRACT, nullptr, temporary);
-    if (extracted == ERAR_SUCCESS && !journal.PutInPlace(temporary, target)) {
+    std::vector<char> temporary(reserved->c_str(), reserved->c_str() + reserved->size() + 1);
+    int extracted = rar.processFile(archive, RAR_EXTRACT, nullptr, temporary.data());
+    if (extracted == ERAR_SUCCESS && !journal.PutInPlace(*reserved, target)) {
         extracted = ERAR_ECREATE;
     }
     if (extracted != ERAR_SUCCESS) {
-        DeleteFileA(temporary);
+        DeleteFileA(reserved->c_str());
     }
     return extracted;
 }

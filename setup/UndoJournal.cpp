@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -116,6 +117,18 @@ std::optional<std::string> KeepUnderWorkingName(const std::string& target) {
     return kept;
 }
 
+// A path in the folder as it names a place on its own: "D:" alone is the drive's current folder.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return win::JoinPath(win::IsDriveRoot(folder) ? folder + "\\" : folder, name);
+}
+
+bool IsWorkingFileName(const std::string& name) {
+    const size_t prefix = strlen(kSetupWorkingFilePrefix);
+    const size_t suffix = strlen(kSetupWorkingFileSuffix);
+    return name.size() > prefix + suffix && _strnicmp(name.c_str(), kSetupWorkingFilePrefix, prefix) == 0 &&
+           _stricmp(name.c_str() + name.size() - suffix, kSetupWorkingFileSuffix) == 0;
+}
+
 } // namespace
 
 std::optional<std::string> ReserveWorkingFile(const std::string& folder) {
@@ -124,7 +137,7 @@ std::optional<std::string> ReserveWorkingFile(const std::string& folder) {
         char name[64] = {};
         snprintf(name, sizeof(name), "%s%lX-%u%s", kSetupWorkingFilePrefix, GetCurrentProcessId(), ++sequence,
                  kSetupWorkingFileSuffix);
-        const std::string path = win::JoinPath(win::IsDriveRoot(folder) ? folder + "\\" : folder, name);
+        const std::string path = InFolder(folder, name);
         win::File file(
             CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
@@ -135,6 +148,21 @@ std::optional<std::string> ReserveWorkingFile(const std::string& folder) {
         }
     }
     return std::nullopt;
+}
+
+void RemoveWorkingFiles(const std::string& folder) {
+    const std::string pattern = std::string(kSetupWorkingFilePrefix) + "*" + kSetupWorkingFileSuffix;
+    WIN32_FIND_DATAA found = {};
+    win::FindHandle listing(FindFirstFileA(InFolder(folder, pattern).c_str(), &found));
+    if (!listing) {
+        return;
+    }
+    do {
+        // The pattern also matches short names; only the long name counts.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsWorkingFileName(found.cFileName)) {
+            DeleteFileA(InFolder(folder, found.cFileName).c_str());
+        }
+    } while (FindNextFileA(listing.get(), &found));
 }
 
 void UndoJournal::MakeFolderTree(const std::string& folder) {
@@ -174,8 +202,13 @@ void UndoJournal::RecordKey(HKEY root, const std::string& path) {
 }
 
 bool UndoJournal::PutInPlace(const std::string& whole, const std::string& target) {
+    // Windows never replaces a read-only file; a second name for it could not be deleted either.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     std::optional<std::string> kept;
-    if (win::PathExists(target) && !(kept = KeepUnderWorkingName(target))) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(kept = KeepUnderWorkingName(target))) {
         return false;
     }
     if (!MoveFileExA(whole.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -18,6 +18,9 @@ inline constexpr const char* kSetupWorkingFileSuffix = ".tmp";
 // Creates an empty file of a new working-file name in `folder` and returns its path; nothing when
 // no such file could be made.
 std::optional<std::string> ReserveWorkingFile(const std::string& folder);
+// Deletes the working files that a Setup stopped midway (killed, or the PC switched off) left in
+// `folder`. Files of any other name, and folders, stay.
+void RemoveWorkingFiles(const std::string& folder);
 
 class UndoJournal {
 public:

@@ -112,3 +112,27 @@ TEST_CASE("an installation that a failure ends leaves the PC exactly as it found
         }
     }
 }
+
+TEST_CASE(
+    "a completed reinstallation removes what a stopped Setup left") {
+    SetupWorld world;
+    const std::string folder = world.Path("Kestrin");
+    InstallEarlier(world, folder);
+    const std::string palm = world.hotSyncFolder();
+    for (const std::string& name : {"~KestrinSetup1A-3.tmp", "kst12AB.tmp", "~KestrinSetup notes.txt"}) {
+        testsupport::WriteBytes(palm + "\\" + name, "left");
+    }
+    testsupport::WriteBytes(folder + "\\~kestrinsetup-old.TMP", "left");
+    CreateDirectoryA((folder + "\\~KestrinSetup folder.tmp").c_str(), nullptr);
+    world.WritePackage(Package("new"));
+    SilentSetupUi ui;
+
+    CHECK(RunSilentSetup(ui, folder) == 0);
+    CHECK(testsupport::Entries(palm) == std::set<std::string>{"calls.log", "condmgr.dll",
+                                                              "KestrinConduit.dll", "kst12AB.tmp",
+                                                              "~KestrinSetup notes.txt"});
+    CHECK(testsupport::Entries(folder) == std::set<std::string>{"Inbox", "Kestrin.prc", "KestrinManager.exe",
+                                                                "Outbox", "UnInstall.exe",
+                                                                "~KestrinSetup folder.tmp"});
+    CHECK(ReadWholeFile(palm + "\\KestrinConduit.dll") == "new");
+}
