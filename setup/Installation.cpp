@@ -230,6 +230,11 @@ bool Installation::RegisterConduit() {
 
 void Installation::Commit() {
     journal_.Commit();
+    // The product is whole again: a later UnInstall removes it as a first run, not as the end of an
+    // earlier unfinished one.
+    if (win::RegKey store = settings::OpenKey(HKEY_CURRENT_USER, settings::kKeyPath, KEY_WRITE)) {
+        RegDeleteValueA(store.get(), settings::kRemovalUnfinished);
+    }
     // An UnInstall run before the restart scheduled its own file's deletion: the file is now the
     // uninstaller of this installation.
     install::CancelDeletionsAtRestart(install::kWininitFile,

@@ -114,7 +114,7 @@ TEST_CASE("an installation that a failure ends leaves the PC exactly as it found
 }
 
 TEST_CASE(
-    "a completed reinstallation removes what a stopped Setup left") {
+    "a completed reinstallation removes what a stopped Setup left, and the mark of an unfinished removal") {
     SetupWorld world;
     const std::string folder = world.Path("Kestrin");
     InstallEarlier(world, folder);
@@ -135,4 +135,5 @@ TEST_CASE(
                                                                 "Outbox", "UnInstall.exe",
                                                                 "~KestrinSetup folder.tmp"});
     CHECK(ReadWholeFile(palm + "\\KestrinConduit.dll") == "new");
+    CHECK(StoredNumber(HKEY_CURRENT_USER, settings::kKeyPath, settings::kRemovalUnfinished) == std::nullopt);
 }
