@@ -101,9 +101,8 @@ InstallationResult Installation::Run(const folders::TypedFolder& typedFolder) {
     CreateTransferFolders();
     Advance(kTransferFoldersProgress);
     WriteSettingsStore();
-    WriteUninstallEntry();
     Advance(kRegistryProgress);
-    if (!ExtractPackage() || !RegisterConduit()) {
+    if (!InstallConduitAndPrograms()) {
         journal_.RollBack();
         return result_;
     }
@@ -188,6 +187,15 @@ void Installation::WriteUninstallEntry() {
     }
 }
 
+bool Installation::InstallConduitAndPrograms() {
+    if (!ExtractPackage()) {
+        return false;
+    }
+    // Only now that its uninstaller is in place: Windows never lists an entry that cannot run.
+    WriteUninstallEntry();
+    return RegisterConduit();
+}
+
 bool Installation::ExtractPackage() {
     // A Setup stopped while it extracted left its working files beside the installed ones.
     RemoveWorkingFiles(hotSyncFolder_);
@@ -223,7 +231,9 @@ bool Installation::RegisterConduit() {
         setCreatorPriority(layout::kCreatorId, layout::kConduitPriority);
     } else if (installed != condmgr::kErrCreatorInUse) {
         // "In use" is a reinstallation: the conduit is registered already, so the step did its job.
-        RecordFailure(SetupOutcome::ConduitNotRegistered, false);
+        // Anything else leaves a conduit that HotSync never runs: that is no installation.
+        return Fail(messages::kConduitNotRegistered, SetupOutcome::ConduitNotRegistered,
+                    InstallationEnd::Aborted);
     }
     return true;
 }

@@ -54,6 +54,8 @@ private:
     void CreateTransferFolders();
     void WriteSettingsStore();
     void WriteUninstallEntry();
+    // The package, the uninstall entry and the registration: the steps a failure can end.
+    bool InstallConduitAndPrograms();
     bool ExtractPackage();
     bool RegisterConduit();
     // Keeps what the run made, for good.

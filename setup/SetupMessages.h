@@ -13,6 +13,8 @@ inline constexpr const char* kInstallationComplete =
     "Windows now?";
 inline constexpr const char* kErrorLoadingDll = "Error loading DLL";
 inline constexpr const char* kErrorLoadingFunctions = "Error loading functions from DLL";
+inline constexpr const char* kConduitNotRegistered =
+    "Cannot register the conduit with HotSync Manager! Installation aborted.";
 inline constexpr const char* kArchiveHeaderBroken = "Archive header broken";
 // A result code of the RAR extraction library that no table of Setup names.
 inline constexpr const char* kUnknownArchiveError = "Unknown archive error";

@@ -165,7 +165,7 @@ TEST_CASE("unrar.dll or condmgr.dll missing or without its calls: the message, a
     }
 }
 
-TEST_CASE("CmInstallCreator failing: no name, no priority, and the installation still completes") {
+TEST_CASE("the creator registered already: no name, no priority, and the installation completes") {
     SetupWorld world;
     world.WriteFourEntryPackage();
     world.SetInstallCreatorResult(-1005);
