@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Setup and UnInstall in awkward moments on an emulated Palm Desktop PC, each situation in a fresh
 # prefix: other programs' restart work, an UnInstall that meets a running manager or a protected
-# folder and is finished by a second run, a reinstallation before the restart, folder names. Every situation checks that the user's files are whole,
+# folder and is finished by a second run, a reinstallation before the restart, folder names, a
+# reinstallation over the user's settings. Every situation checks that the user's files are whole,
 # that nothing outside the installed layout changed, and what the user was told.
 # Usage: check-installer-situations.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
@@ -141,6 +142,51 @@ done
 output=$(cd "$install_dir" && run ./UnInstall.exe /S) || fail "UnInstall /S exited $?"
 rm -rf "$deep_dir" "$drive/pc"
 check_removed_after_restart
+
+# 6. A reinstallation keeps the user's settings: a custom Outbox with files queued in it, changed
+# policies, archiver and column widths stay, into the same folder and into another; the install
+# paths are rewritten, the default Inbox moves with the install folder, and a missing or invalid
+# value gets its default. The next HotSync sends the files queued in the custom Outbox.
+fresh_pc reinstall-keeps-settings
+custom_outbox='C:\users\Public\Documents\To Palm'
+mkdir -p "$drive/users/Public/Documents/To Palm" "$prefix.queued"
+for n in 1 2; do
+  head -c $((n * 70000)) /dev/urandom >"$prefix.queued/queued$n.bin"
+  cp "$prefix.queued/queued$n.bin" "$drive/users/Public/Documents/To Palm/"
+done
+# NAME|DATA: the user's values, as reg shows them.
+kept=("FolderForSFiles|$custom_outbox" 'FromPalmToPC|0x0' 'FromPCToPalm|0x1' 'Archiver|0x1' 'NameWidth|0x12c'
+  'TimeWidth|0x40')
+for row in "${kept[@]}"; do
+  type=REG_DWORD && [ "${row%%|*}" = FolderForSFiles ] && type=REG_SZ
+  run reg add "$settings" /v "${row%%|*}" /t $type /d "${row#*|}" /f >/dev/null
+done
+run reg delete "$settings" /v SizeWidth /f >/dev/null
+run reg add "$settings" /v DateWidth /t REG_DWORD /d 0 /f >/dev/null
+# The files outside the layout; Setup writes the program group again.
+outside_files() { snapshot | grep '^[0-9a-f]\{32\}  \./' | grep -v '/Start Menu/Programs/Orvelle/Kestrin/'; }
+outside_files >"$prefix.before"
+check_settings() { # INSTALL_FOLDER
+  local row
+  for row in "${kept[@]}"; do
+    [ "$(reg_value "$settings" "${row%%|*}")" = "${row#*|}" ] || fail "${row%%|*} became $(reg_value "$settings" "${row%%|*}")"
+  done
+  for row in "PathToManager|$1" 'PathToHotSync|C:\Palm' "FolderForRFiles|$1\\Inbox" 'SizeWidth|0x56' 'DateWidth|0x56'; do
+    [ "$(reg_value "$settings" "${row%%|*}")" = "${row#*|}" ] || fail "${row%%|*} is $(reg_value "$settings" "${row%%|*}")"
+  done
+}
+output=$(cd "$download" && run ./Setup.exe /S) || fail "Setup /S again exited $?: $output"
+check_settings "$install_win"
+diff "$prefix.before" <(outside_files) >"$prefix.diff" || fail "outside the layout: $(cat "$prefix.diff")"
+output=$(cd "$download" && run ./Setup.exe /S '/D=C:\Kestrin Again') || fail "Setup /S into another folder exited $?: $output"
+check_settings 'C:\Kestrin Again'
+run "$bin/handheld.exe" prefs 'C:\Palm\Handheld' --create >/dev/null || fail "making the handheld's preferences"
+output=$(run 'C:\Palm\HotSync.exe')
+for n in 1 2; do
+  [ ! -e "$drive/users/Public/Documents/To Palm/queued$n.bin" ] &&
+    run "$bin/handheld.exe" extract 'C:\Palm\Handheld' "queued$n.bin" "C:\\sent$n.bin" >/dev/null &&
+    cmp -s "$prefix.queued/queued$n.bin" "$drive/sent$n.bin" || fail "queued$n.bin was not sent whole: $output"
+done
 
 echo "$failures installer-situation checks failed"
 [ "$failures" -eq 0 ]

@@ -28,7 +28,6 @@ install_win='C:\Program Files\Orvelle\Kestrin Manager'
 
 handheld() { run "$bin/handheld.exe" "$1" 'C:\Palm\Handheld' "${@:2}"; }
 registrations() { run "$bin/condmgr_tool.exe" 'C:\Palm\condmgr.dll' list; }
-reg_value() { run reg query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 programs_folder() { find "$drive/users" -type d -path '*Start Menu/Programs' | head -n 1; }
 
 # The folder a user downloads, unpacked somewhere on the PC; Setup opens data.z from its own folder.
