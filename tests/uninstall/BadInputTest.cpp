@@ -29,7 +29,7 @@ struct Decoys {
                FileExists(testsupport::Join(folder, layout::kUnInstallFileName)) &&
                FolderExists(folder + settings::kInboxFolderName) &&
                FolderExists(folder + settings::kOutboxFolderName) &&
-               !FileExists(testsupport::Join(folder, "condmgr-calls.txt"));
+               !FileExists(testsupport::Join(folder, "calls.log"));
     }
     std::string folder;
 };

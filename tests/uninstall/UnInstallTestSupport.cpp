@@ -125,17 +125,21 @@ void FakeInstallation::DeleteValue(const char* name) const {
 }
 
 std::vector<std::string> FakeInstallation::CondMgrCalls() const {
+    // The creators UnInstall asked to remove, in order.
+    const std::string removal = "CmRemoveConduitByCreatorID ";
     std::vector<std::string> calls;
-    std::string text = testsupport::ReadBytes(InHotSync("condmgr-calls.txt")).value_or("");
+    std::string text = testsupport::ReadBytes(InHotSync("calls.log")).value_or("");
     size_t start = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        calls.push_back(text.substr(start, end - start));
+        if (text.compare(start, removal.size(), removal) == 0) {
+            calls.push_back(text.substr(start + removal.size(), end - start - removal.size()));
+        }
     }
     return calls;
 }
 
 void FakeInstallation::SetCondMgrResult(int result) const {
-    testsupport::WriteBytes(InHotSync("condmgr-result.txt"), std::to_string(result));
+    testsupport::WriteBytes(InHotSync("remove-result.txt"), std::to_string(result));
 }
 
 bool FakeInstallation::EverythingRemoved() const {
