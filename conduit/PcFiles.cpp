@@ -8,6 +8,7 @@
 #include "win/Paths.h"
 
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -85,18 +86,51 @@ bool MakePrivateFolder(const std::string& root, const std::string& work) {
 
 } // namespace
 
-bool IsPrivateFolder(const std::string& folder) {
+namespace {
+
+// The marker's content: the whole signature, or the beginning of it that a conduit killed while
+// writing the marker left; nothing when the folder has no marker or one that reads otherwise.
+std::optional<size_t> MarkerLength(const std::string& folder) {
     std::string marker = folder + "\\" + PrivateFolder::kMarkerName;
     win::File file(CreateFileA(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return false;
+        return std::nullopt;
     }
     size_t size = std::strlen(PrivateFolder::kSignature);
     std::string content(size + 1, '\0');
     DWORD read = 0;
-    return ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) &&
-           read == size && content.compare(0, size, PrivateFolder::kSignature) == 0;
+    if (!ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) ||
+        read > size || content.compare(0, read, PrivateFolder::kSignature, read) != 0) {
+        return std::nullopt;
+    }
+    return read;
+}
+
+bool HoldsOnlyMarker(const std::string& folder) {
+    WIN32_FIND_DATAW found = {};
+    win::FindHandle listing(FindFirstFileW((win::ToWide(folder) + L"\\*").c_str(), &found));
+    int entries = 0;
+    if (listing) {
+        do {
+            const std::wstring name = found.cFileName;
+            entries += name == L"." || name == L".." ? 0 : 1;
+        } while (FindNextFileW(listing.get(), &found));
+    }
+    return entries == 1;
+}
+
+// A folder that holds nothing but a marker cut short: made by a conduit killed while marking it.
+bool IsHalfMarkedPrivateFolder(const std::string& folder) {
+    std::optional<size_t> length = MarkerLength(folder);
+    return length && *length < std::strlen(PrivateFolder::kSignature) && HoldsOnlyMarker(folder);
+}
+
+} // namespace
+
+bool IsPrivateFolder(const std::string& folder) {
+    std::optional<size_t> length = MarkerLength(folder);
+    return length && *length == std::strlen(PrivateFolder::kSignature);
 }
 
 bool PrivateFolder::Create(const std::string& folder) {
@@ -136,7 +170,7 @@ void RemoveLeftovers(const std::string& folder) {
         if (!win::FolderExists(name)) {
             continue;
         }
-        if (IsPrivateFolder(name)) {
+        if (IsPrivateFolder(name) || IsHalfMarkedPrivateFolder(name)) {
             RemoveTree(name);
         } else {
             // Goes only when empty: a folder made by a conduit killed before it wrote its marker.

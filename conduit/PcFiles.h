@@ -53,7 +53,8 @@ private:
 bool IsPrivateFolder(const std::string& folder);
 
 // Removes the private folders an interrupted conduit left in `folder`: those with the marker,
-// whatever they hold, and empty ones of a working-folder name. Anything else is a user's.
+// whatever they hold, and ones of a working-folder name that are empty or hold only a marker cut
+// short. Anything else is a user's.
 void RemoveLeftovers(const std::string& folder);
 
 // A file that is deleted when this owner ends, unless it was kept.

@@ -391,8 +391,13 @@ TEST_CASE("leftovers of an interrupted HotSync are recognised") {
         HotSyncBench bench;
         for (const std::string& folder : {bench.outbox(), bench.inbox()}) {
             PutLeftover(folder, "~KestrinConduit.tmp");
-            // Made by a conduit killed before it could mark it.
+            // Made by a conduit killed before it could mark it, or while it marked it.
             REQUIRE(CreateDirectoryA(Join(folder, "~KestrinConduit3.tmp").c_str(), nullptr));
+            for (const char* name : {"~KestrinConduit4.tmp", "~KestrinConduit5.tmp"}) {
+                REQUIRE(CreateDirectoryA(Join(folder, name).c_str(), nullptr));
+            }
+            REQUIRE(WriteBytes(Join(folder, "~KestrinConduit4.tmp\\~KestrinConduit.sig"), ""));
+            REQUIRE(WriteBytes(Join(folder, "~KestrinConduit5.tmp\\~KestrinConduit.sig"), "Kestrin cond"));
         }
         bench.PutQueued("in.txt", "in");
         bench.PutOutgoing("out.txt", "out");
