@@ -58,8 +58,8 @@ OutgoingQueue::Addition OutgoingQueue::Add(const std::string& path) {
         bool folderRefuses = find && !win::CanCreateFileIn(folder_);
         return {folderRefuses ? Outcome::FolderTakesNoFile : Outcome::NotCopied, name};
     }
-    const std::uint64_t size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-    files_.push_back({name, size, entry.ftLastWriteTime});
+    files_.push_back(
+        {name, win::SizeFromHalves(entry.nFileSizeHigh, entry.nFileSizeLow), entry.ftLastWriteTime});
     return {Outcome::Added, name};
 }
 

@@ -1,5 +1,6 @@
 #include "settings/OutgoingFolder.h"
 
+#include "win/FileSystem.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
 
@@ -27,10 +28,6 @@ OutgoingVerdict Judge(DWORD attributes, ULONGLONG size, const std::string& name)
         return OutgoingVerdict::TooLarge;
     }
     return OutgoingVerdict::Send;
-}
-
-ULONGLONG SizeOf(DWORD high, DWORD low) {
-    return (static_cast<ULONGLONG>(high) << 32) | low;
 }
 
 } // namespace
@@ -80,7 +77,8 @@ const char* DescribeVerdict(OutgoingVerdict verdict) {
 }
 
 OutgoingVerdict JudgeOutgoingEntry(const WIN32_FIND_DATAA& entry) {
-    return Judge(entry.dwFileAttributes, SizeOf(entry.nFileSizeHigh, entry.nFileSizeLow), entry.cFileName);
+    return Judge(entry.dwFileAttributes, win::SizeFromHalves(entry.nFileSizeHigh, entry.nFileSizeLow),
+                 entry.cFileName);
 }
 
 bool ToAnsiName(const std::wstring& wideName, std::string& ansiName) {
@@ -104,7 +102,7 @@ WIN32_FIND_DATAA OutgoingEntry::AnsiFindData() const {
 OutgoingEntry MakeOutgoingEntry(const WIN32_FIND_DATAW& found) {
     OutgoingEntry entry;
     entry.wideName = found.cFileName;
-    entry.size = SizeOf(found.nFileSizeHigh, found.nFileSizeLow);
+    entry.size = win::SizeFromHalves(found.nFileSizeHigh, found.nFileSizeLow);
     entry.creationTime = found.ftCreationTime;
     entry.lastAccessTime = found.ftLastAccessTime;
     entry.lastWriteTime = found.ftLastWriteTime;

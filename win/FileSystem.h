@@ -25,6 +25,11 @@ inline bool FolderExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// A file's size from the two halves that the find and information calls give.
+inline ULONGLONG SizeFromHalves(DWORD high, DWORD low) {
+    return (static_cast<ULONGLONG>(high) << 32) | low;
+}
+
 // Copies a file over any file of the target's name; false when the copy failed or when both
 // paths name the same file (a copy onto itself would only risk its contents).
 bool CopyReplacing(const std::string& source, const std::string& target);
