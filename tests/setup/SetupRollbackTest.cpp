@@ -125,7 +125,7 @@ TEST_CASE(
     const std::string folder = world.Path("Kestrin");
     InstallEarlier(world, folder);
     const std::string palm = world.hotSyncFolder();
-    for (const std::string& name : {"~KestrinSetup1A-3.tmp", "kst12AB.tmp", "~KestrinSetup notes.txt"}) {
+    for (const char* name : {"~KestrinSetup1A-3.tmp", "kst12AB.tmp", "~KestrinSetup notes.txt"}) {
         testsupport::WriteBytes(palm + "\\" + name, "left");
     }
     testsupport::WriteBytes(folder + "\\~kestrinsetup-old.TMP", "left");
