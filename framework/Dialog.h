@@ -42,11 +42,6 @@ protected:
 
     // Gives the dialog the program's icon `iconId` of the resource module, big and small.
     void SetProgramIcon(UINT iconId) const;
-    void BindControl(CWnd& control, int id) const { control.m_hWnd = GetDlgItem(id); }
-    bool IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
-    void CheckDlgButton(int id, bool checked) const {
-        ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
-    }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,7 +4,7 @@
 
 void DialogPage::Show(bool show) const {
     for (size_t i = 0; i < controlCount; ++i) {
-        ShowWindow(Item(controls[i]), show ? SW_SHOW : SW_HIDE);
+        CWnd(dialog.GetDlgItem(controls[i])).ShowWindow(show);
     }
 }
 

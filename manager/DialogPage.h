@@ -16,20 +16,15 @@ public:
     DialogPage& operator=(const DialogPage&) = delete;
 
     // Takes the page's controls from the dialog's window, once it exists.
-    virtual void Bind(HWND window) { dialog = window; }
+    virtual void Bind(HWND window) { dialog.m_hWnd = window; }
     void Show(bool show) const;
     // Handles a click on one of the page's buttons; false for any other control.
     virtual bool OnClicked(WORD id);
 
 protected:
-    HWND Item(int id) const { return GetDlgItem(dialog, id); }
-    bool IsChecked(int id) const { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-    void Check(int id, bool checked) const {
-        CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
-    }
-    void Enable(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+    void Enable(int id, bool enable) const { CWnd(dialog.GetDlgItem(id)).EnableWindow(enable); }
 
-    HWND dialog = nullptr;
+    CWnd dialog;
 
 private:
     const int* controls;

@@ -81,7 +81,7 @@ FilesPage::FilesPage(ManagerUi& userInterface) : DialogPage(kControls), ui(userI
 
 void FilesPage::Bind(HWND window) {
     DialogPage::Bind(window);
-    fileList.m_hWnd = Item(IDC_FILE_LIST);
+    dialog.BindControl(fileList, IDC_FILE_LIST);
 }
 
 bool FilesPage::OnClicked(WORD id) {
@@ -124,7 +124,7 @@ void FilesPage::CollectColumnWidths(settings::Store& values) const {
 void FilesPage::MoveQueueInto(const std::string& newFolder) {
     std::vector<std::string> stayed = queue.MoveInto(newFolder);
     if (!stayed.empty()) {
-        ui.ShowMessage(dialog, FilesLeftBehindMessage(queue.folder(), stayed), kWarning);
+        ui.ShowMessage(dialog.GetSafeHwnd(), FilesLeftBehindMessage(queue.folder(), stayed), kWarning);
     }
 }
 
@@ -145,7 +145,7 @@ void FilesPage::AppendRow(const OutgoingQueue::File& file) {
 }
 
 void FilesPage::AddFiles() {
-    std::optional<std::vector<std::string>> chosen = ui.ChooseFiles(dialog);
+    std::optional<std::vector<std::string>> chosen = ui.ChooseFiles(dialog.GetSafeHwnd());
     if (!chosen) {
         return;
     }
@@ -154,14 +154,14 @@ void FilesPage::AddFiles() {
     for (auto path = chosen->begin(); path != end; ++path) {
         OutgoingQueue::Addition addition = queue.Add(*path);
         if (addition.outcome == Outcome::FolderTakesNoFile) {
-            ui.ShowMessage(dialog, FolderRefusedMessage(queue.folder(), addition.name, path + 1 != end),
-                           kWarning);
+            ui.ShowMessage(dialog.GetSafeHwnd(),
+                           FolderRefusedMessage(queue.folder(), addition.name, path + 1 != end), kWarning);
             break;
         }
         if (addition.outcome == Outcome::Added) {
             AppendRow(queue.files().back());
         } else if (std::optional<std::string> message = RefusalMessage(addition)) {
-            ui.ShowMessage(dialog, *message, kWarning);
+            ui.ShowMessage(dialog.GetSafeHwnd(), *message, kWarning);
         }
     }
     if (fileList.GetItemCount() > 0) {
@@ -176,13 +176,13 @@ void FilesPage::RemoveFile() {
     }
     // The name the user was asked about is the one removed.
     std::string name = fileList.GetItemText(row, 0);
-    if (ui.ShowMessage(dialog, "Are you sure do you want to delete file " + name + "?",
+    if (ui.ShowMessage(dialog.GetSafeHwnd(), "Are you sure do you want to delete file " + name + "?",
                        MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
     if (!queue.Remove(name)) {
         ui.ShowMessage(
-            dialog,
+            dialog.GetSafeHwnd(),
             "File " + name +
                 " could not be deleted from the folder for files to be transferred, so it stays in "
                 "the list.",

@@ -40,8 +40,8 @@ SettingsPage::SettingsPage(ManagerUi& userInterface) : DialogPage(kControls), ui
 
 void SettingsPage::Bind(HWND window) {
     DialogPage::Bind(window);
-    outgoingFolderEdit.m_hWnd = Item(IDC_OUTGOING_FOLDER);
-    incomingFolderEdit.m_hWnd = Item(IDC_INCOMING_FOLDER);
+    dialog.BindControl(outgoingFolderEdit, IDC_OUTGOING_FOLDER);
+    dialog.BindControl(incomingFolderEdit, IDC_INCOMING_FOLDER);
 }
 
 bool SettingsPage::OnClicked(WORD id) {
@@ -68,16 +68,16 @@ void SettingsPage::Open(const settings::Store& values, const std::string& start)
     incomingFolderEdit.SetWindowText(incomingFolder);
     // A policy outside 0 to 2 selects no button of its group.
     if (*values.fromPCToPalm <= settings::Ask) {
-        Check(kPcToPalmButtons[*values.fromPCToPalm], true);
+        dialog.CheckDlgButton(kPcToPalmButtons[*values.fromPCToPalm], true);
     }
     if (*values.fromPalmToPC <= settings::Ask) {
-        Check(kPalmToPcButtons[*values.fromPalmToPC], true);
+        dialog.CheckDlgButton(kPalmToPcButtons[*values.fromPalmToPC], true);
     }
     const DWORD archiver = *values.archiver;
     bool compress = archiver != settings::NoArchiver;
-    Check(IDC_COMPRESS, compress);
+    dialog.CheckDlgButton(IDC_COMPRESS, compress);
     if (compress) {
-        Check(archiver == settings::WinZip ? IDC_WINZIP : IDC_WINRAR, true);
+        dialog.CheckDlgButton(archiver == settings::WinZip ? IDC_WINZIP : IDC_WINRAR, true);
     }
     Enable(IDC_WINZIP, compress);
     Enable(IDC_WINRAR, compress);
@@ -102,26 +102,26 @@ void SettingsPage::Collect(settings::Store& values) {
 }
 
 void SettingsPage::OnCompressionClicked() {
-    bool compress = IsChecked(IDC_COMPRESS);
+    bool compress = dialog.IsDlgButtonChecked(IDC_COMPRESS);
     Enable(IDC_WINZIP, compress);
     Enable(IDC_WINRAR, compress);
-    if (compress && !IsChecked(IDC_WINZIP) && !IsChecked(IDC_WINRAR)) {
-        Check(IDC_WINZIP, true);
+    if (compress && !dialog.IsDlgButtonChecked(IDC_WINZIP) && !dialog.IsDlgButtonChecked(IDC_WINRAR)) {
+        dialog.CheckDlgButton(IDC_WINZIP, true);
     }
 }
 
 void SettingsPage::BrowseFolder(CWnd& edit, const char* title) {
-    std::optional<std::string> folder = ui.ChooseFolder(dialog, title);
+    std::optional<std::string> folder = ui.ChooseFolder(dialog.GetSafeHwnd(), title);
     if (folder && !folder->empty()) {
         edit.SetWindowText(*folder);
     }
 }
 
 DWORD SettingsPage::ReadPolicy(int overwriteId, int doNothingId) const {
-    if (IsChecked(overwriteId)) {
+    if (dialog.IsDlgButtonChecked(overwriteId)) {
         return settings::Overwrite;
     }
-    if (IsChecked(doNothingId)) {
+    if (dialog.IsDlgButtonChecked(doNothingId)) {
         return settings::DoNothing;
     }
     return settings::Ask;
@@ -135,7 +135,7 @@ std::string SettingsPage::AcceptFolder(CWnd& edit, const std::string& defaultFol
         edit.SetWindowText(folder);
         return folder;
     }
-    ui.ShowMessage(dialog, message, MB_ICONEXCLAMATION | MB_OK);
+    ui.ShowMessage(dialog.GetSafeHwnd(), message, MB_ICONEXCLAMATION | MB_OK);
     edit.SetWindowText(defaultFolder);
     return defaultFolder;
 }
@@ -144,7 +144,7 @@ bool SettingsPage::AreFoldersApart(const std::string& outgoing, const std::strin
     if (!win::IsSameFolder(outgoing, incoming)) {
         return true;
     }
-    ui.ShowMessage(dialog,
+    ui.ShowMessage(dialog.GetSafeHwnd(),
                    "The folder for files to be transferred and the folder for files to be received must be "
                    "different folders! The folders were not changed.",
                    MB_ICONEXCLAMATION | MB_OK);
@@ -155,8 +155,8 @@ bool SettingsPage::AreFoldersApart(const std::string& outgoing, const std::strin
 }
 
 DWORD SettingsPage::ReadArchiver() const {
-    if (!IsChecked(IDC_COMPRESS)) {
+    if (!dialog.IsDlgButtonChecked(IDC_COMPRESS)) {
         return settings::NoArchiver;
     }
-    return IsChecked(IDC_WINZIP) ? settings::WinZip : settings::WinRar;
+    return dialog.IsDlgButtonChecked(IDC_WINZIP) ? settings::WinZip : settings::WinRar;
 }
